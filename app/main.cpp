@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "app/startup.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return GLIMMERSET_MAIN(); }

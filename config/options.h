@@ -1,0 +1,17 @@
+// Handlers of the option controls that react while the user edits. Each returns 0.
+#pragma once
+
+#include <windows.h>
+
+// Delay field: a number above 120, however it got there, turns the whole text into "120".
+INT_PTR DELAY_FIELD_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// "send text": enables "store to EE" while checked, disables it while clear; the check
+// mark of "store to EE" stays as it is.
+INT_PTR SEND_TEXT_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// "4x20": enables screen lines 3 and 4.
+INT_PTR FOUR_LINES_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// "2x20": disables screen lines 3 and 4; their text stays.
+INT_PTR TWO_LINES_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -1,0 +1,50 @@
+#include "config/run.h"
+
+#include "config/command.h"
+#include "config/settings.h"
+#include "screen/text_step.h"
+#include "serial/channel.h"
+#include "ui/controls.h"
+
+const wchar_t RUN_DONE_TEXT[] = L"Configuration complete.";
+const wchar_t RUN_DONE_CAPTION[] = L"Done";
+const wchar_t PORT_ERROR_TEXT[] = L"Can't access specified comm port.\rPlease select another.";
+const wchar_t WRITE_ERROR_TEXT[] =
+    L"Sending to the comm port failed.\rThe configuration may be incomplete.";
+const wchar_t ERROR_CAPTION[] = L"Error";
+const UINT RUN_MESSAGE_STYLE = MB_OK | MB_TASKMODAL | MB_SETFOREGROUND;
+
+static void report(const wchar_t* text, const wchar_t* caption) {
+  MessageBoxW(NULL, text, caption, RUN_MESSAGE_STYLE);
+}
+
+static void send_pair(unsigned char first, unsigned char second) {
+  const char pair[2] = {(char)first, (char)second};
+  SER_SEND(pair, 2);
+}
+
+void CONFIGURATION_RUN(void) {
+  int rate = READ_BAUD_RATE();
+  int port = READ_PORT_NUMBER();
+  if (!SER_OPEN(port, rate)) {
+    report(PORT_ERROR_TEXT, ERROR_CAPTION);
+    return;
+  }
+  TEXT_STEP();
+  SER_SEND(CONFIG_COMMAND_START);
+  unsigned char brightness = READ_BRIGHTNESS_CODE();
+  send_pair(brightness, READ_STARTUP_FLAG());
+  unsigned char delay = READ_DELAY_BYTE();
+  send_pair(delay, READ_MODE_FLAGS());
+  SER_SEND(CONFIG_COMMAND_END);
+  SER_CLOSE();
+  // The module acknowledges nothing, so a write the port refused is the only sign that
+  // the configuration did not arrive whole.
+  if (SER_WRITE_FAILED()) report(WRITE_ERROR_TEXT, ERROR_CAPTION);
+  else report(RUN_DONE_TEXT, RUN_DONE_CAPTION);
+}
+
+INT_PTR SEND_BUTTON_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
+  if (NOTIFICATION_CODE(message, wparam) == BN_CLICKED) CONFIGURATION_RUN();
+  return 0;
+}

@@ -1,0 +1,36 @@
+#include "screen/line_editors.h"
+
+#include "screen/screen_text.h"
+#include "ui/controls.h"
+#include "ui/window.h"
+
+bool g_edit_guard = false;
+
+INT_PTR GUARDED_CHANGE(UINT message, WPARAM wparam, void (*check)(int id)) {
+  if (g_edit_guard || NOTIFICATION_CODE(message, wparam) != EN_CHANGE) return 0;
+  g_edit_guard = true;
+  check(LOWORD(wparam));
+  g_edit_guard = false;
+  return 0;
+}
+
+// The next line in typing order, whatever the screen type.
+static int next_line(int id) {
+  static const int ORDER[] = {ID_LINE_1, ID_LINE_2, ID_LINE_3, ID_LINE_4};
+  for (int i = 0; i < 3; i++)
+    if (ORDER[i] == id) return ORDER[i + 1];
+  return ORDER[0];
+}
+
+static bool is_lead_byte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+static void hold_line(int id) {
+  std::string bytes = READ_TEXT(id);
+  if (bytes.size() < SCREEN_WIDTH) return;
+  SET_TEXT(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, is_lead_byte)));
+  FOCUS_CONTROL(next_line(id));
+}
+
+INT_PTR LINE_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
+  return GUARDED_CHANGE(message, wparam, hold_line);
+}
