@@ -65,14 +65,18 @@ static void push_text(std::vector<WORD>& t, const wchar_t* text) {
   do t.push_back(*text); while (*text++);
 }
 
-// A dialog description without controls: style, client size, no menu, the standard
-// dialog class, the caption and the font that defines the dialog units.
+// An extended dialog description without controls: style, client size, no menu, the
+// standard dialog class, the caption and the font that defines the dialog units (the
+// extended form is the one that carries the font's weight and character set).
 static std::vector<WORD> describe_main_window(void) {
   std::vector<WORD> t;
+  t.push_back(1);       // version
+  t.push_back(0xFFFF);  // extended description
+  push_dword(t, 0);     // help id
+  push_dword(t, 0);     // extended style
   push_dword(t, MAIN_WINDOW_STYLE);
-  push_dword(t, 0);  // extended style
-  t.push_back(0);    // no controls: they are created one by one afterwards
-  t.push_back(0);    // x and y: DS_CENTER places the window
+  t.push_back(0);  // no controls: they are created one by one afterwards
+  t.push_back(0);  // x and y: DS_CENTER places the window
   t.push_back(0);
   t.push_back(MAIN_WINDOW_CX);
   t.push_back(MAIN_WINDOW_CY);
@@ -80,6 +84,8 @@ static std::vector<WORD> describe_main_window(void) {
   t.push_back(0);  // the platform's dialog class
   push_text(t, MAIN_WINDOW_CAPTION);
   t.push_back(8);  // points
+  t.push_back(FW_NORMAL);
+  t.push_back(MAKEWORD(FALSE, ANSI_CHARSET));  // not italic; character set
   push_text(t, L"MS Sans Serif");
   return t;
 }

@@ -1,0 +1,191 @@
+// The configuration run as a user starts it: the real window, the Send button, and the
+// bytes that reach a pseudo-terminal behind COM1.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gui_support.h"
+#include "ptyhost_client.h"
+#include "ui/window.h"
+
+static const std::string STORE = "\x1B\x58\x30";
+
+static std::string screen_message(const std::string& text) { return "\x0C" + text; }
+static std::string blank_screen(int lines) { return screen_message(std::string(20 * lines, ' ')); }
+
+static std::string config_command(int brightness, int startup, int delay, int mode) {
+  return std::string("\x1B\x57") + (char)brightness + (char)startup + (char)delay + (char)mode +
+         std::string(4, '\x80');
+}
+
+// The stream of the window in its initial state.
+static const std::string INITIAL_STREAM = blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x80);
+
+static void click(int id) {
+  SendDlgItemMessageW(g_main_window, id, BM_CLICK, 0, 0);
+  PUMP();
+}
+
+static void set_text(int id, const wchar_t* text) {
+  SetDlgItemTextW(g_main_window, id, text);
+  PUMP();
+}
+
+// Presses Send and returns the bytes that arrived on COM1.
+static std::string press_send(void) {
+  click(ID_SEND);
+  return PTY_BYTES(1);
+}
+
+static void expect_one_box(const wchar_t* caption, const wchar_t* text, const char* what) {
+  std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+  ASSERT_EQ(1u, boxes.size()) << what << ": message boxes shown";
+  const SeenMessageBox& box = boxes[0];
+  EXPECT_STREQ(caption, box.caption.c_str()) << what;
+  EXPECT_STREQ(text, box.text.c_str()) << what;
+  EXPECT_FALSE(box.has_owner) << what << ": the box has an owner window";
+  EXPECT_TRUE(box.main_was_disabled) << what << ": the box is not task-modal";
+  EXPECT_TRUE(box.only_ok) << what << ": buttons other than OK";
+  EXPECT_FALSE(box.icon) << what << ": the box shows an icon";
+}
+
+static const wchar_t DONE[] = L"Configuration complete.";
+static const wchar_t PORT_ERROR[] = L"Can't access specified comm port.\rPlease select another.";
+
+class ConfigRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(PTY_FRESH(1, 19200, 2));
+    START_PROGRAM();
+    WATCH_MESSAGE_BOXES();
+  }
+  void TearDown() override {
+    END_PROGRAM();
+    TAKE_MESSAGE_BOXES();
+  }
+};
+
+TEST_F(ConfigRun, InitialWindowSendsThe94ByteStreamAt9600EightNOne) {
+  std::string sent = press_send();
+  EXPECT_EQ(94u, sent.size());
+  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(sent));
+  PtyAttr line = PTY_ATTR(1);
+  ASSERT_TRUE(line.valid);
+  EXPECT_EQ(9600, line.speed);
+  EXPECT_EQ(8, line.csize);
+  EXPECT_FALSE(line.parenb);
+  EXPECT_FALSE(line.cstopb);
+  expect_one_box(L"Done", DONE, "initial window");
+}
+
+TEST_F(ConfigRun, EveryOptionReachesItsByte) {
+  static const struct {
+    const char* name;
+    void (*change)(void);
+    std::string stream;
+  } cases[] = {
+    {"25%", [] { click(ID_BRIGHT_25); }, blank_screen(4) + STORE + config_command(0x80, 0x80, 0x80, 0x80)},
+    {"50%", [] { click(ID_BRIGHT_50); }, blank_screen(4) + STORE + config_command(0x81, 0x80, 0x80, 0x80)},
+    {"75%", [] { click(ID_BRIGHT_75); }, blank_screen(4) + STORE + config_command(0x82, 0x80, 0x80, 0x80)},
+    {"show startup screen", [] { click(ID_SHOW_STARTUP); }, blank_screen(4) + STORE + config_command(0x83, 0x81, 0x80, 0x80)},
+    {"delay 1", [] { set_text(ID_DELAY, L"1"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x01, 0x80)},
+    {"delay 120", [] { set_text(ID_DELAY, L"120"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x78, 0x80)},
+    {"delay 0042", [] { set_text(ID_DELAY, L"0042"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x2A, 0x80)},
+    {"delay empty", [] { set_text(ID_DELAY, L""); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x80)},
+    {"delay 500", [] { set_text(ID_DELAY, L"500"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x78, 0x80)},
+    {"old mode", [] { click(ID_OLD_MODE); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x81)},
+    {"write protect", [] { click(ID_WRITE_PROTECT); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x82)},
+    {"no auto dim", [] { click(ID_NO_AUTO_DIM); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x84)},
+    {"protect and no dim", [] { click(ID_WRITE_PROTECT); click(ID_NO_AUTO_DIM); },
+     blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x86)},
+    {"all modes", [] { click(ID_OLD_MODE); click(ID_WRITE_PROTECT); click(ID_NO_AUTO_DIM); },
+     blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x87)},
+    {"send text clear", [] { click(ID_SEND_TEXT); }, config_command(0x83, 0x80, 0x80, 0x80)},
+    {"store clear", [] { click(ID_STORE_TO_EE); }, blank_screen(4) + config_command(0x83, 0x80, 0x80, 0x80)},
+    {"2x20", [] { click(ID_TWO_LINES); }, blank_screen(2) + STORE + config_command(0x83, 0x80, 0x80, 0x80)},
+    {"port 01", [] { set_text(ID_PORT, L"01"); }, INITIAL_STREAM},
+  };
+  for (const auto& c : cases) {
+    END_PROGRAM();
+    START_PROGRAM();
+    ASSERT_TRUE(PTY_FRESH(1));
+    c.change();
+    EXPECT_EQ(HEX_OF(c.stream), HEX_OF(press_send())) << c.name;
+    expect_one_box(L"Done", DONE, c.name);
+  }
+}
+
+TEST_F(ConfigRun, ScreenLinesAreSentAsTyped) {
+  static const struct {
+    const char* name;
+    const wchar_t* lines[4];
+    bool two_lines;
+    std::string text;
+  } cases[] = {
+    {"full line followed directly by the next", {L"12345678901234567890", L"next", L"", L""}, false,
+     "12345678901234567890next" + std::string(16 + 40, ' ')},
+    {"spaces kept", {L"  a  ", L" ", L"", L"z "}, false,
+     "  a  " + std::string(15, ' ') + std::string(40, ' ') + "z " + std::string(18, ' ')},
+    {"2x20 leaves lines 3 and 4 out", {L"one", L"two", L"three", L"four"}, true,
+     "one" + std::string(17, ' ') + "two" + std::string(17, ' ')},
+    {"code page replacements", {L"\x20AC\x00E4", L"\x0100\x2713", L"", L""}, false,
+     "\x80\xE4" + std::string(18, ' ') + "A?" + std::string(18 + 40, ' ')},
+  };
+  static const int LINES[] = {ID_LINE_1, ID_LINE_2, ID_LINE_3, ID_LINE_4};
+  for (const auto& c : cases) {
+    END_PROGRAM();
+    START_PROGRAM();
+    ASSERT_TRUE(PTY_FRESH(1));
+    for (int i = 0; i < 4; i++) set_text(LINES[i], c.lines[i]);
+    if (c.two_lines) click(ID_TWO_LINES);
+    std::string expected = screen_message(c.text) + STORE + config_command(0x83, 0x80, 0x80, 0x80);
+    EXPECT_EQ(HEX_OF(expected), HEX_OF(press_send())) << c.name;
+    if (c.two_lines) {
+      EXPECT_STREQ(L"three", WINDOW_TEXT(ID_LINE_3).c_str()) << c.name << ": line 3 after the run";
+      EXPECT_STREQ(L"four", WINDOW_TEXT(ID_LINE_4).c_str()) << c.name << ": line 4 after the run";
+    }
+    TAKE_MESSAGE_BOXES();
+  }
+}
+
+TEST_F(ConfigRun, Rate2400ReachesTheLine) {
+  click(ID_BAUD_2400);
+  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send()));
+  PtyAttr line = PTY_ATTR(1);
+  ASSERT_TRUE(line.valid);
+  EXPECT_EQ(2400, line.speed);
+  EXPECT_FALSE(line.cstopb);
+  expect_one_box(L"Done", DONE, "2400 baud");
+}
+
+TEST_F(ConfigRun, PortThatCannotBeUsedShowsThePortErrorAndWritesNothing) {
+  static const struct {
+    const wchar_t* port;
+    bool held;
+  } cases[] = {{L"0", false}, {L"100", false}, {L"", false}, {L"4294967297", false}, {L"1", true}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(PTY_FRESH(1));
+    set_text(ID_PORT, c.port);
+    if (c.held) PORT_HELD(1);
+    std::string sent = c.held ? (click(ID_SEND), "") : press_send();
+    std::string what = "port field \"" + std::string(c.port, c.port + lstrlenW(c.port)) + "\"" +
+                       (c.held ? " held elsewhere" : "");
+    if (!c.held) {
+      EXPECT_EQ("", HEX_OF(sent)) << what;
+    }
+    expect_one_box(L"Error", PORT_ERROR, what.c_str());
+  }
+}
+
+TEST_F(ConfigRun, FailedWritesAreReportedNotCalledComplete) {
+  PORT_FULL(1);
+  click(ID_SEND);
+  expect_one_box(L"Error", L"Sending to the comm port failed.\rThe configuration may be incomplete.",
+                 "COM1 on /dev/full");
+  // The next run on a working port reports success again.
+  ASSERT_TRUE(PTY_FRESH(1));
+  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send()));
+  expect_one_box(L"Done", DONE, "working port after a failed one");
+}

@@ -1,0 +1,49 @@
+// Driving the real main window in-process: the program's own start-up and pump step,
+// keyboard input fed as real messages, and message boxes recorded and closed as they open.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Starts the program as its entry point does, up to the message loop, and pumps the
+// messages that start-up leaves queued.
+void START_PROGRAM(void);
+
+// Runs the program's pump step until the thread's queue is empty. Returns the open-window
+// count.
+int PUMP(void);
+
+// Destroys the main window if it still exists and pumps. Returns nothing.
+void END_PROGRAM(void);
+
+// Posts a key press (down and up) to the control with the focus, with Shift held when
+// <shift>, and pumps, so that it passes through the dialog keyboard handling.
+void PRESS_KEY(UINT vk, bool shift = false);
+
+// Posts each character of <text> as WM_CHAR to the control with the focus, and pumps.
+void TYPE_TEXT(const std::wstring& text);
+
+// Returns the id of the control with the keyboard focus, or 0 when none of ours has it.
+int FOCUS_ID(void);
+
+// Returns the control's text as the user sees it (UTF-16).
+std::wstring WINDOW_TEXT(int id);
+
+// What a message box showed when it opened.
+struct SeenMessageBox {
+  std::wstring caption;
+  std::wstring text;
+  bool has_owner;          // an owner window was given
+  bool main_was_disabled;  // the main window was disabled while it showed (task-modal)
+  bool only_ok;            // an OK button and no other
+  bool icon;               // a visible icon
+};
+
+// Records every message box of this thread from now on and dismisses it with OK as soon as
+// it opens, so that no test waits on a person.
+void WATCH_MESSAGE_BOXES(void);
+
+// Returns the message boxes seen since the last call, and forgets them.
+std::vector<SeenMessageBox> TAKE_MESSAGE_BOXES(void);
