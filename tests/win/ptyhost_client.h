@@ -1,0 +1,73 @@
+// Client for the pseudo-terminal host (tools/ptyhost) that the Windows test environment
+// runs beside Wine. Every COM number 1..99 of the test prefix is a link that the host
+// points at a pty, an unopenable folder, /dev/full or a plain file; these functions tell
+// it what to do and read back what the program under test did to the port.
+//
+// The host's TCP port comes from the environment variable GLIMMERSET_PTYHOST_PORT, which
+// `tools/winenv exec` sets. The connection is made on first use and kept for the process.
+// A command the host refuses, or a host that cannot be reached, fails the running
+// GoogleTest test (ADD_FAILURE with the command and the answer) and the function returns
+// an empty or default result; nothing throws or aborts.
+//
+// Typical use:
+//     PTY_FRESH(3);                      // COM3 is now a fresh raw pty
+//     SER_OPEN(3, 9600); SER_SEND("\x1b@", 2);
+//     EXPECT_EQ(std::string("\x1b@"), PTY_BYTES(3));
+#pragma once
+
+#include <string>
+
+// Sends one command line (see tools/ptyhost/ptyhost.cpp) and returns the host's reply
+// line without its line end: "OK ..." or "ERR <reason>". Returns "" and fails the test
+// when the host cannot be reached.
+std::string PTYHOST(const std::string& command);
+
+// Points COM<port> at a fresh raw pty, dropping whatever it had. With speed != 0 the pty
+// is first set to that speed (e.g. 19200), two stop bits when stopbits == 2, RTS/CTS flow
+// control when crtscts, XON/XOFF (IXON and IXOFF) when ixon. Returns true on success.
+bool PTY_FRESH(int port, int speed = 0, int stopbits = 1, bool crtscts = false,
+               bool ixon = false);
+
+// Returns the raw bytes written to COM<port>'s pty since PTY_FRESH or the last PTY_BYTES,
+// after the line has been quiet for about 100 ms. Returns "" on failure.
+std::string PTY_BYTES(int port);
+
+// Line settings of a pty as its slave side reports them (tcgetattr).
+struct PtyAttr {
+    bool valid;   // false when the host could not answer
+    long speed;   // bit/s, e.g. 9600
+    int csize;    // data bits, 5..8
+    bool parenb;  // parity generation on
+    bool cstopb;  // two stop bits
+    bool crtscts; // RTS/CTS flow control
+    bool ixon;    // XON/XOFF on output
+    bool ixoff;   // XON/XOFF on input
+};
+
+// Returns the line settings of COM<port>'s pty; .valid is false on failure.
+PtyAttr PTY_ATTR(int port);
+
+// Stops reading COM<port>'s pty until the next PTY_BYTES: once its buffer (a few
+// kilobytes) is full, a write to the port blocks. Returns nothing.
+void PTY_STALL(int port);
+
+// Closes the master of COM<port>'s pty, as if the device went away: later writes fail.
+// Returns nothing.
+void PTY_GONE(int port);
+
+// Points COM<port> at a folder: opening it fails with access denied, as for a port that
+// another program holds. Returns nothing.
+void PORT_HELD(int port);
+
+// Points COM<port> at /dev/full: it opens, its line settings cannot be read, and every
+// write fails. Returns nothing.
+void PORT_FULL(int port);
+
+// Points COM<port> at a new plain file holding "untouched\n". Returns nothing.
+void PORT_FILE(int port);
+
+// Returns the current bytes of the plain file behind COM<port> (see PORT_FILE), or "".
+std::string FILE_CONTENT(int port);
+
+// Returns <bytes> as lowercase hex pairs, for failure messages and comparisons.
+std::string HEX_OF(const std::string& bytes);
