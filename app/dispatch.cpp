@@ -13,15 +13,11 @@ static const struct {
   int id;
   HANDLER handler;
 } CONTROL_HANDLERS[] = {
-  {ID_SEND, SEND_BUTTON_HANDLER},
-  {ID_DELAY, DELAY_FIELD_HANDLER},
-  {ID_LINE_1, LINE_HANDLER},
-  {ID_LINE_2, LINE_HANDLER},
-  {ID_LINE_3, LINE_HANDLER},
-  {ID_LINE_4, LINE_HANDLER},
-  {ID_SEND_TEXT, SEND_TEXT_HANDLER},
-  {ID_FOUR_LINES, FOUR_LINES_HANDLER},
-  {ID_TWO_LINES, TWO_LINES_HANDLER},
+    {ID_SEND, SEND_BUTTON_HANDLER},    {ID_DELAY, DELAY_FIELD_HANDLER},
+    {ID_LINE_1, LINE_HANDLER},         {ID_LINE_2, LINE_HANDLER},
+    {ID_LINE_3, LINE_HANDLER},         {ID_LINE_4, LINE_HANDLER},
+    {ID_SEND_TEXT, SEND_TEXT_HANDLER}, {ID_FOUR_LINES, FOUR_LINES_HANDLER},
+    {ID_TWO_LINES, TWO_LINES_HANDLER},
 };
 
 // The main window's own handler takes no action: every reaction lives in a control handler.
@@ -40,14 +36,14 @@ void ATTACH_WINDOW_HANDLER(HWND window) {
 // The control that sent a notification, or NULL when the message names none.
 static HWND sender(UINT message, LPARAM lparam) {
   switch (message) {
-  case WM_COMMAND:
-  case WM_HSCROLL:
-  case WM_VSCROLL:
-    return (HWND)lparam;
-  case WM_NOTIFY:
-    return ((const NMHDR*)lparam)->hwndFrom;
-  default:
-    return NULL;
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      return (HWND)lparam;
+    case WM_NOTIFY:
+      return ((const NMHDR*)lparam)->hwndFrom;
+    default:
+      return NULL;
   }
 }
 
@@ -67,19 +63,20 @@ static INT_PTR handled(HWND window, INT_PTR result) {
 
 INT_PTR CALLBACK DISPATCH(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-  case WM_INITDIALOG:
-    g_open_windows++;
-    return 0;
-  case WM_ACTIVATE:
-    g_active_window = LOWORD(wparam) == WA_INACTIVE ? NULL : window;
-    return 0;  // the platform's handling restores the keyboard focus
-  case WM_DESTROY:
-    g_open_windows--;
-    break;
+    case WM_INITDIALOG:
+      g_open_windows++;
+      return 0;
+    case WM_ACTIVATE:
+      g_active_window = LOWORD(wparam) == WA_INACTIVE ? NULL : window;
+      return 0;  // the platform's handling restores the keyboard focus
+    case WM_DESTROY:
+      g_open_windows--;
+      break;
   }
   HANDLER handler = control_handler(window, sender(message, lparam));
   INT_PTR result;
-  if (handler && (result = handler(window, message, wparam, lparam))) return handled(window, result);
+  if (handler && (result = handler(window, message, wparam, lparam)))
+    return handled(window, result);
   if (s_window_handler && (result = s_window_handler(window, message, wparam, lparam)))
     return handled(window, result);
   if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE) {

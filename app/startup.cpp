@@ -15,8 +15,8 @@ int PUMP_STEP(DWORD idle_ms) {
   }
   // The wide variant: the message was fetched as UTF-16, and the ANSI one would hand a
   // typed character outside the code page to the edit control as a wrong byte.
-  bool keyboard_handled = g_active_window && IsWindow(g_active_window) &&
-                          IsDialogMessageW(g_active_window, &message);
+  bool keyboard_handled =
+      g_active_window && IsWindow(g_active_window) && IsDialogMessageW(g_active_window, &message);
   if (!keyboard_handled) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -30,8 +30,8 @@ void START_UP(void) {
   BUILD_MAIN_WINDOW(DISPATCH, ATTACH_WINDOW_HANDLER);
   // Setting a check mark sends no click, so the enabling rules of the options do not run;
   // every control was built enabled, which agrees with these marks.
-  static const int INITIALLY_CHECKED[] = {ID_BAUD_9600, ID_BRIGHT_100, ID_SEND_TEXT,
-                                          ID_STORE_TO_EE, ID_FOUR_LINES};
+  static const int INITIALLY_CHECKED[] = {ID_BAUD_9600, ID_BRIGHT_100, ID_SEND_TEXT, ID_STORE_TO_EE,
+                                          ID_FOUR_LINES};
   for (int id : INITIALLY_CHECKED) SET_CHECK(id, true);
   g_edit_guard = false;
 }

@@ -34,8 +34,10 @@ int READ_NUMBER(const std::string& text) {
   if (i < n && text[i] == '.') {
     size_t first = ++i;
     for (; i < n && is_digit(text[i]); i++, any_digit = true) {
-      if (i == first) first_decimal = text[i] - '0';
-      else more_decimals |= text[i] != '0';
+      if (i == first)
+        first_decimal = text[i] - '0';
+      else
+        more_decimals |= text[i] != '0';
     }
   }
   if (!any_digit) return 0;

@@ -40,8 +40,10 @@ void CONFIGURATION_RUN(void) {
   SER_CLOSE();
   // The module acknowledges nothing, so a write the port refused is the only sign that
   // the configuration did not arrive whole.
-  if (SER_WRITE_FAILED()) report(WRITE_ERROR_TEXT, ERROR_CAPTION);
-  else report(RUN_DONE_TEXT, RUN_DONE_CAPTION);
+  if (SER_WRITE_FAILED())
+    report(WRITE_ERROR_TEXT, ERROR_CAPTION);
+  else
+    report(RUN_DONE_TEXT, RUN_DONE_CAPTION);
 }
 
 INT_PTR SEND_BUTTON_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {

@@ -18,141 +18,113 @@ static int write_failed = 0;
 // dialog the user must dismiss; the caller's error mode is restored afterwards. Returns
 // what the call returns.
 template <typename Call>
-static auto QUIET(Call call) -> decltype(call())
-{
-    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    auto result = call();
-    SetErrorMode(previous);
-    return result;
+static auto QUIET(Call call) -> decltype(call()) {
+  UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  auto result = call();
+  SetErrorMode(previous);
+  return result;
 }
 
 // Reads the port's DCB, lets <change> alter only the fields it must and writes it back,
 // so that whatever else the driver or the user set up (flow control, DTR/RTS handling,
 // XON/XOFF characters) stays as it was. A driver that refuses either call leaves the
 // step undone; the display still works at its defaults on most adapters. Returns nothing.
-static void CHANGE_LINE(void (*change)(DCB* dcb, DWORD rate), DWORD rate)
-{
-    DCB dcb;
-    ZeroMemory(&dcb, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    if (!QUIET([&] { return GetCommState(port_handle, &dcb); }))
-        return;
-    change(&dcb, rate);
-    QUIET([&] { return SetCommState(port_handle, &dcb); });
+static void CHANGE_LINE(void (*change)(DCB* dcb, DWORD rate), DWORD rate) {
+  DCB dcb;
+  ZeroMemory(&dcb, sizeof dcb);
+  dcb.DCBlength = sizeof dcb;
+  if (!QUIET([&] { return GetCommState(port_handle, &dcb); })) return;
+  change(&dcb, rate);
+  QUIET([&] { return SetCommState(port_handle, &dcb); });
 }
 
-static void SET_RATE(DCB* dcb, DWORD rate)
-{
-    dcb->BaudRate = rate;
-}
+static void SET_RATE(DCB* dcb, DWORD rate) { dcb->BaudRate = rate; }
 
 // The display takes 8N1 frames; setting the frame as a whole keeps the size, parity and
 // stop bits consistent even on a driver that rejects one of the later single steps.
-static void SET_FRAME(DCB* dcb, DWORD)
-{
-    dcb->ByteSize = 8;
-    dcb->StopBits = ONESTOPBIT;
-    dcb->fParity = FALSE;
-    dcb->Parity = NOPARITY;
+static void SET_FRAME(DCB* dcb, DWORD) {
+  dcb->ByteSize = 8;
+  dcb->StopBits = ONESTOPBIT;
+  dcb->fParity = FALSE;
+  dcb->Parity = NOPARITY;
 }
 
-static void CLEAR_PARITY_CHECK(DCB* dcb, DWORD)
-{
-    dcb->fParity = FALSE;
-}
+static void CLEAR_PARITY_CHECK(DCB* dcb, DWORD) { dcb->fParity = FALSE; }
 
-static void SET_ONE_STOP_BIT(DCB* dcb, DWORD)
-{
-    dcb->StopBits = ONESTOPBIT;
-}
+static void SET_ONE_STOP_BIT(DCB* dcb, DWORD) { dcb->StopBits = ONESTOPBIT; }
 
 // Asks for a 1024-byte queue on one side, keeping the other side at the size the driver
 // reports now. Returns nothing; a driver that does not report its queues is left alone.
-static void SET_QUEUES(bool transmit_side)
-{
-    COMMPROP props;
-    ZeroMemory(&props, sizeof props);
-    if (!QUIET([&] { return GetCommProperties(port_handle, &props); }))
-        return;
-    DWORD rx = transmit_side ? props.dwCurrentRxQueue : 1024;
-    DWORD tx = transmit_side ? 1024 : props.dwCurrentTxQueue;
-    QUIET([&] { return SetupComm(port_handle, rx, tx); });
+static void SET_QUEUES(bool transmit_side) {
+  COMMPROP props;
+  ZeroMemory(&props, sizeof props);
+  if (!QUIET([&] { return GetCommProperties(port_handle, &props); })) return;
+  DWORD rx = transmit_side ? props.dwCurrentRxQueue : 1024;
+  DWORD tx = transmit_side ? 1024 : props.dwCurrentTxQueue;
+  QUIET([&] { return SetupComm(port_handle, rx, tx); });
 }
 
 // Returns the open handle of COM<port> (name from PORT_DEVICE_NAME), or
 // INVALID_HANDLE_VALUE when the device cannot be opened or is a disk file: a COM name
 // can be redirected to a file, and the display data must not end up in one.
-static HANDLE OPEN_DEVICE(int port)
-{
-    std::string name = PORT_DEVICE_NAME(port);
-    std::wstring wide(name.begin(), name.end());  // the name is plain ASCII
-    // Inheritable, so that a program started from this one may take the port over.
-    SECURITY_ATTRIBUTES security = {sizeof security, NULL, TRUE};
-    HANDLE handle = QUIET([&] {
-        return CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    });
-    if (handle == INVALID_HANDLE_VALUE)
-        return INVALID_HANDLE_VALUE;
-    if (QUIET([&] { return GetFileType(handle); }) == FILE_TYPE_DISK) {
-        QUIET([&] { return CloseHandle(handle); });
-        return INVALID_HANDLE_VALUE;
-    }
-    return handle;
+static HANDLE OPEN_DEVICE(int port) {
+  std::string name = PORT_DEVICE_NAME(port);
+  std::wstring wide(name.begin(), name.end());  // the name is plain ASCII
+  // Inheritable, so that a program started from this one may take the port over.
+  SECURITY_ATTRIBUTES security = {sizeof security, NULL, TRUE};
+  HANDLE handle = QUIET([&] {
+    return CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, NULL);
+  });
+  if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
+  if (QUIET([&] { return GetFileType(handle); }) == FILE_TYPE_DISK) {
+    QUIET([&] { return CloseHandle(handle); });
+    return INVALID_HANDLE_VALUE;
+  }
+  return handle;
 }
 
 // Returns 1 when COM<port> is open at <rate> with 8 data bits, no parity and one stop
 // bit; 0 when the arguments are out of range, the device cannot be used, or a port is
 // already open (which then stays open untouched).
-int SER_OPEN(int port, int rate)
-{
-    if (PORT_DEVICE_NAME(port).empty() || !RATE_SUPPORTED(rate))
-        return 0;
-    if (port_handle != INVALID_HANDLE_VALUE)
-        return 0;
-    HANDLE handle = OPEN_DEVICE(port);
-    if (handle == INVALID_HANDLE_VALUE)
-        return 0;
-    port_handle = handle;
-    CHANGE_LINE(SET_RATE, (DWORD)rate);
-    CHANGE_LINE(SET_FRAME, 0);
-    CHANGE_LINE(CLEAR_PARITY_CHECK, 0);
-    CHANGE_LINE(SET_ONE_STOP_BIT, 0);
-    SET_QUEUES(true);
-    SET_QUEUES(false);
-    write_failed = 0;
-    return 1;
+int SER_OPEN(int port, int rate) {
+  if (PORT_DEVICE_NAME(port).empty() || !RATE_SUPPORTED(rate)) return 0;
+  if (port_handle != INVALID_HANDLE_VALUE) return 0;
+  HANDLE handle = OPEN_DEVICE(port);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  port_handle = handle;
+  CHANGE_LINE(SET_RATE, (DWORD)rate);
+  CHANGE_LINE(SET_FRAME, 0);
+  CHANGE_LINE(CLEAR_PARITY_CHECK, 0);
+  CHANGE_LINE(SET_ONE_STOP_BIT, 0);
+  SET_QUEUES(true);
+  SET_QUEUES(false);
+  write_failed = 0;
+  return 1;
 }
 
 // Writes <count> bytes in one synchronous call; returns nothing. The display cannot
 // resynchronise in the middle of a command, so a partial write is not resumed: the rest
 // is dropped and the failure kept for SER_WRITE_FAILED.
-void SER_SEND(const char* bytes, size_t count)
-{
-    if (port_handle == INVALID_HANDLE_VALUE)
-        return;
-    DWORD length = count > MAXDWORD ? MAXDWORD : (DWORD)count;
-    DWORD written = 0;
-    BOOL ok = QUIET([&] { return WriteFile(port_handle, bytes, length, &written, NULL); });
-    if (!ok || written != count)
-        write_failed = 1;
+void SER_SEND(const char* bytes, size_t count) {
+  if (port_handle == INVALID_HANDLE_VALUE) return;
+  DWORD length = count > MAXDWORD ? MAXDWORD : (DWORD)count;
+  DWORD written = 0;
+  BOOL ok = QUIET([&] { return WriteFile(port_handle, bytes, length, &written, NULL); });
+  if (!ok || written != count) write_failed = 1;
 }
 
 // Returns 1 always, after releasing the open port if there is one. Safe to call any
 // number of times; nothing is flushed or purged, the bytes already handed over still go
 // out.
-int SER_CLOSE(void)
-{
-    if (port_handle != INVALID_HANDLE_VALUE) {
-        HANDLE handle = port_handle;
-        port_handle = INVALID_HANDLE_VALUE;
-        QUIET([&] { return CloseHandle(handle); });
-    }
-    return 1;
+int SER_CLOSE(void) {
+  if (port_handle != INVALID_HANDLE_VALUE) {
+    HANDLE handle = port_handle;
+    port_handle = INVALID_HANDLE_VALUE;
+    QUIET([&] { return CloseHandle(handle); });
+  }
+  return 1;
 }
 
 // Returns 1 when a write since the last successful SER_OPEN failed or was short, else 0.
-int SER_WRITE_FAILED(void)
-{
-    return write_failed;
-}
+int SER_WRITE_FAILED(void) { return write_failed; }

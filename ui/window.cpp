@@ -22,6 +22,7 @@ const DWORD MAIN_WINDOW_STYLE = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZE
 #define SCREEN_LINE (CHILD | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL)
 
 // Creation order is z-order: it fixes the Tab order and where each radio group ends.
+// clang-format off
 const ControlSpec CONTROL_TABLE[] = {
   {ID_GROUP_SCREEN_TYPE, L"BUTTON", L"Screen Type", 203, 5, 125, 42, GROUP_BOX, WS_EX_TRANSPARENT},
   {ID_GROUP_TEXT_SCREEN, L"BUTTON", L"EEPROM text screen", 203, 49, 125, 89, GROUP_BOX, WS_EX_TRANSPARENT},
@@ -53,7 +54,8 @@ const ControlSpec CONTROL_TABLE[] = {
   {ID_FOUR_LINES, L"BUTTON", L"4x20 (4 lines of 20 characters)", 211, 15, 115, 12, FIRST_RADIO | WS_TABSTOP, 0},
   {ID_TWO_LINES, L"BUTTON", L"2x20 (2 lines of 20 characters)", 211, 30, 115, 12, RADIO | WS_TABSTOP, 0},
   {ID_NO_AUTO_DIM, L"BUTTON", L"Disable auto dim", 109, 74, 88, 12, CHECKBOX | WS_TABSTOP, 0},
-};
+};  // clang-format on
+
 const int CONTROL_COUNT = sizeof CONTROL_TABLE / sizeof CONTROL_TABLE[0];
 
 static void push_dword(std::vector<WORD>& t, DWORD value) {
@@ -62,7 +64,8 @@ static void push_dword(std::vector<WORD>& t, DWORD value) {
 }
 
 static void push_text(std::vector<WORD>& t, const wchar_t* text) {
-  do t.push_back(*text); while (*text++);
+  do t.push_back(*text);
+  while (*text++);
 }
 
 // An extended dialog description without controls: style, client size, no menu, the
@@ -110,9 +113,9 @@ static void size_in_dialog_units(HWND window) {
 
 static void create_control(HWND window, const ControlSpec& c, HFONT font) {
   RECT r = to_pixels(window, c.x, c.y, c.w, c.h);
-  HWND control = CreateWindowExW(c.ex_style, c.window_class, c.caption, c.style, r.left,
-                                 r.top, r.right - r.left, r.bottom - r.top, window,
-                                 (HMENU)(INT_PTR)c.id, GetModuleHandleW(NULL), NULL);
+  HWND control = CreateWindowExW(c.ex_style, c.window_class, c.caption, c.style, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, window, (HMENU)(INT_PTR)c.id,
+                                 GetModuleHandleW(NULL), NULL);
   SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
 }
 

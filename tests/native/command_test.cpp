@@ -19,9 +19,9 @@ TEST(Command, BrightnessCode) {
     bool b25, b50, b75, b100;
     int code;
   } cases[] = {
-    {true, false, false, false, 0x80}, {false, true, false, false, 0x81},
-    {false, false, true, false, 0x82}, {false, false, false, true, 0x83},
-    {false, false, false, false, 0x00},
+      {true, false, false, false, 0x80},  {false, true, false, false, 0x81},
+      {false, false, true, false, 0x82},  {false, false, false, true, 0x83},
+      {false, false, false, false, 0x00},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.code, BRIGHTNESS_CODE(c.b25, c.b50, c.b75, c.b100))
@@ -37,8 +37,8 @@ TEST(Command, DelayByteNeverZero) {
   static const struct {
     int units, byte;
   } cases[] = {
-    {0, 0x80}, {-1, 0x80}, {INT_MIN, 0x80}, {1, 0x01}, {60, 0x3C}, {119, 0x77},
-    {120, 0x78}, {121, 0x78}, {255, 0x78}, {256, 0x78}, {INT_MAX, 0x78},
+      {0, 0x80},   {-1, 0x80},  {INT_MIN, 0x80}, {1, 0x01},   {60, 0x3C},      {119, 0x77},
+      {120, 0x78}, {121, 0x78}, {255, 0x78},     {256, 0x78}, {INT_MAX, 0x78},
   };
   for (const auto& c : cases) EXPECT_EQ(c.byte, DELAY_BYTE(c.units)) << "delay " << c.units;
 }

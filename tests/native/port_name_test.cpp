@@ -4,31 +4,35 @@
 
 #include <gtest/gtest.h>
 
-TEST(PortName, DeviceNameByNumber)
-{
-    static const struct {
-        int port;
-        const char* name;
-    } cases[] = {
-        {1, "COM1"},           {9, "COM9"},           {10, "\\\\.\\COM10"},
-        {42, "\\\\.\\COM42"},  {99, "\\\\.\\COM99"},  {0, ""},
-        {-1, ""},              {100, ""},             {INT_MIN, ""},
-        {INT_MAX, ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.name, PORT_DEVICE_NAME(c.port)) << "port " << c.port << ": device name";
+TEST(PortName, DeviceNameByNumber) {
+  static const struct {
+    int port;
+    const char* name;
+  } cases[] = {
+      {1, "COM1"},
+      {9, "COM9"},
+      {10, "\\\\.\\COM10"},
+      {42, "\\\\.\\COM42"},
+      {99, "\\\\.\\COM99"},
+      {0, ""},
+      {-1, ""},
+      {100, ""},
+      {INT_MIN, ""},
+      {INT_MAX, ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.name, PORT_DEVICE_NAME(c.port)) << "port " << c.port << ": device name";
 }
 
-TEST(PortName, RatesSupported)
-{
-    static const struct {
-        int rate;
-        bool supported;
-    } cases[] = {
-        {1200, true},  {2400, true},  {4800, true},   {9600, true},   {0, false},
-        {300, false},  {1199, false}, {9601, false},  {19200, false}, {-9600, false},
-        {INT_MIN, false}, {INT_MAX, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.supported, RATE_SUPPORTED(c.rate)) << "rate " << c.rate << ": supported";
+TEST(PortName, RatesSupported) {
+  static const struct {
+    int rate;
+    bool supported;
+  } cases[] = {
+      {1200, true},   {2400, true},   {4800, true},     {9600, true},
+      {0, false},     {300, false},   {1199, false},    {9601, false},
+      {19200, false}, {-9600, false}, {INT_MIN, false}, {INT_MAX, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.supported, RATE_SUPPORTED(c.rate)) << "rate " << c.rate << ": supported";
 }

@@ -6,13 +6,13 @@ TEST(ScreenText, PadLine) {
   static const struct {
     std::string line, padded;
   } cases[] = {
-    {"", std::string(20, ' ')},
-    {"Hello", "Hello" + std::string(15, ' ')},
-    {"  two  ", "  two  " + std::string(13, ' ')},
-    {"12345678901234567890", "12345678901234567890"},
-    {"123456789012345678901234", "12345678901234567890"},
-    {std::string("a\0b", 3), std::string("a\0b", 3) + std::string(17, ' ')},
-    {"\x80\xFF", "\x80\xFF" + std::string(18, ' ')},
+      {"", std::string(20, ' ')},
+      {"Hello", "Hello" + std::string(15, ' ')},
+      {"  two  ", "  two  " + std::string(13, ' ')},
+      {"12345678901234567890", "12345678901234567890"},
+      {"123456789012345678901234", "12345678901234567890"},
+      {std::string("a\0b", 3), std::string("a\0b", 3) + std::string(17, ' ')},
+      {"\x80\xFF", "\x80\xFF" + std::string(18, ' ')},
   };
   for (const auto& c : cases) EXPECT_EQ(c.padded, PAD_LINE(c.line)) << "line \"" << c.line << "\"";
 }
@@ -47,14 +47,18 @@ TEST(ScreenText, FitLengthNeverSplitsACharacter) {
     size_t limit, fit;
     bool double_byte;
   } cases[] = {
-    {std::string(25, 'a'), 20, 20, false},
-    {std::string(19, 'a') + "\x82\xA0" "b", 20, 19, true},
-    {std::string(18, 'a') + "\x82\xA0" "b", 20, 20, true},
-    {std::string(19, 'a') + "\x82\xA0", 20, 19, true},
-    {std::string(20, 'a') + "\x82\xA0", 20, 20, true},
-    {std::string(19, 'a') + "\x82", 20, 20, true},  // a lone lead byte at the end is one byte
-    {"abc", 20, 3, true},
-    {std::string(19, 'a') + "\x82\xA0", 20, 20, false},
+      {std::string(25, 'a'), 20, 20, false},
+      {std::string(19, 'a') + "\x82\xA0"
+                              "b",
+       20, 19, true},
+      {std::string(18, 'a') + "\x82\xA0"
+                              "b",
+       20, 20, true},
+      {std::string(19, 'a') + "\x82\xA0", 20, 19, true},
+      {std::string(20, 'a') + "\x82\xA0", 20, 20, true},
+      {std::string(19, 'a') + "\x82", 20, 20, true},  // a lone lead byte at the end is one byte
+      {"abc", 20, 3, true},
+      {std::string(19, 'a') + "\x82\xA0", 20, 20, false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.fit, FIT_LENGTH(c.bytes, c.limit, c.double_byte ? lead_from_0x81 : no_lead))

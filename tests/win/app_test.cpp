@@ -27,8 +27,10 @@ class Program : public ::testing::Test {
 TEST_F(Program, StartsWithTheInitialMarksTextsAndEnabledStates) {
   static const int CHECKED[] = {135, 225, 250, 255, 260};
   static const int UNCHECKED[] = {140, 210, 215, 220, 145, 190, 195, 265, 270};
-  for (int id : CHECKED) EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(g_main_window, id)) << "control " << id;
-  for (int id : UNCHECKED) EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(g_main_window, id)) << "control " << id;
+  for (int id : CHECKED)
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(g_main_window, id)) << "control " << id;
+  for (int id : UNCHECKED)
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(g_main_window, id)) << "control " << id;
   EXPECT_STREQ(L"1", WINDOW_TEXT(ID_PORT).c_str());
   EXPECT_STREQ(L"0", WINDOW_TEXT(ID_DELAY).c_str());
   for (HWND c = GetWindow(g_main_window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))

@@ -21,7 +21,8 @@ static std::string config_command(int brightness, int startup, int delay, int mo
 }
 
 // The stream of the window in its initial state.
-static const std::string INITIAL_STREAM = blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x80);
+static const std::string INITIAL_STREAM =
+    blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x80);
 
 static void click(int id) {
   SendDlgItemMessageW(g_main_window, id, BM_CLICK, 0, 0);
@@ -86,26 +87,49 @@ TEST_F(ConfigRun, EveryOptionReachesItsByte) {
     void (*change)(void);
     std::string stream;
   } cases[] = {
-    {"25%", [] { click(ID_BRIGHT_25); }, blank_screen(4) + STORE + config_command(0x80, 0x80, 0x80, 0x80)},
-    {"50%", [] { click(ID_BRIGHT_50); }, blank_screen(4) + STORE + config_command(0x81, 0x80, 0x80, 0x80)},
-    {"75%", [] { click(ID_BRIGHT_75); }, blank_screen(4) + STORE + config_command(0x82, 0x80, 0x80, 0x80)},
-    {"show startup screen", [] { click(ID_SHOW_STARTUP); }, blank_screen(4) + STORE + config_command(0x83, 0x81, 0x80, 0x80)},
-    {"delay 1", [] { set_text(ID_DELAY, L"1"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x01, 0x80)},
-    {"delay 120", [] { set_text(ID_DELAY, L"120"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x78, 0x80)},
-    {"delay 0042", [] { set_text(ID_DELAY, L"0042"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x2A, 0x80)},
-    {"delay empty", [] { set_text(ID_DELAY, L""); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x80)},
-    {"delay 500", [] { set_text(ID_DELAY, L"500"); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x78, 0x80)},
-    {"old mode", [] { click(ID_OLD_MODE); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x81)},
-    {"write protect", [] { click(ID_WRITE_PROTECT); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x82)},
-    {"no auto dim", [] { click(ID_NO_AUTO_DIM); }, blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x84)},
-    {"protect and no dim", [] { click(ID_WRITE_PROTECT); click(ID_NO_AUTO_DIM); },
-     blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x86)},
-    {"all modes", [] { click(ID_OLD_MODE); click(ID_WRITE_PROTECT); click(ID_NO_AUTO_DIM); },
-     blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x87)},
-    {"send text clear", [] { click(ID_SEND_TEXT); }, config_command(0x83, 0x80, 0x80, 0x80)},
-    {"store clear", [] { click(ID_STORE_TO_EE); }, blank_screen(4) + config_command(0x83, 0x80, 0x80, 0x80)},
-    {"2x20", [] { click(ID_TWO_LINES); }, blank_screen(2) + STORE + config_command(0x83, 0x80, 0x80, 0x80)},
-    {"port 01", [] { set_text(ID_PORT, L"01"); }, INITIAL_STREAM},
+      {"25%", [] { click(ID_BRIGHT_25); },
+       blank_screen(4) + STORE + config_command(0x80, 0x80, 0x80, 0x80)},
+      {"50%", [] { click(ID_BRIGHT_50); },
+       blank_screen(4) + STORE + config_command(0x81, 0x80, 0x80, 0x80)},
+      {"75%", [] { click(ID_BRIGHT_75); },
+       blank_screen(4) + STORE + config_command(0x82, 0x80, 0x80, 0x80)},
+      {"show startup screen", [] { click(ID_SHOW_STARTUP); },
+       blank_screen(4) + STORE + config_command(0x83, 0x81, 0x80, 0x80)},
+      {"delay 1", [] { set_text(ID_DELAY, L"1"); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x01, 0x80)},
+      {"delay 120", [] { set_text(ID_DELAY, L"120"); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x78, 0x80)},
+      {"delay 0042", [] { set_text(ID_DELAY, L"0042"); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x2A, 0x80)},
+      {"delay empty", [] { set_text(ID_DELAY, L""); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x80)},
+      {"delay 500", [] { set_text(ID_DELAY, L"500"); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x78, 0x80)},
+      {"old mode", [] { click(ID_OLD_MODE); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x81)},
+      {"write protect", [] { click(ID_WRITE_PROTECT); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x82)},
+      {"no auto dim", [] { click(ID_NO_AUTO_DIM); },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x84)},
+      {"protect and no dim",
+       [] {
+         click(ID_WRITE_PROTECT);
+         click(ID_NO_AUTO_DIM);
+       },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x86)},
+      {"all modes",
+       [] {
+         click(ID_OLD_MODE);
+         click(ID_WRITE_PROTECT);
+         click(ID_NO_AUTO_DIM);
+       },
+       blank_screen(4) + STORE + config_command(0x83, 0x80, 0x80, 0x87)},
+      {"send text clear", [] { click(ID_SEND_TEXT); }, config_command(0x83, 0x80, 0x80, 0x80)},
+      {"store clear", [] { click(ID_STORE_TO_EE); },
+       blank_screen(4) + config_command(0x83, 0x80, 0x80, 0x80)},
+      {"2x20", [] { click(ID_TWO_LINES); },
+       blank_screen(2) + STORE + config_command(0x83, 0x80, 0x80, 0x80)},
+      {"port 01", [] { set_text(ID_PORT, L"01"); }, INITIAL_STREAM},
   };
   for (const auto& c : cases) {
     END_PROGRAM();
@@ -124,14 +148,22 @@ TEST_F(ConfigRun, ScreenLinesAreSentAsTyped) {
     bool two_lines;
     std::string text;
   } cases[] = {
-    {"full line followed directly by the next", {L"12345678901234567890", L"next", L"", L""}, false,
-     "12345678901234567890next" + std::string(16 + 40, ' ')},
-    {"spaces kept", {L"  a  ", L" ", L"", L"z "}, false,
-     "  a  " + std::string(15, ' ') + std::string(40, ' ') + "z " + std::string(18, ' ')},
-    {"2x20 leaves lines 3 and 4 out", {L"one", L"two", L"three", L"four"}, true,
-     "one" + std::string(17, ' ') + "two" + std::string(17, ' ')},
-    {"code page replacements", {L"\x20AC\x00E4", L"\x0100\x2713", L"", L""}, false,
-     "\x80\xE4" + std::string(18, ' ') + "A?" + std::string(18 + 40, ' ')},
+      {"full line followed directly by the next",
+       {L"12345678901234567890", L"next", L"", L""},
+       false,
+       "12345678901234567890next" + std::string(16 + 40, ' ')},
+      {"spaces kept",
+       {L"  a  ", L" ", L"", L"z "},
+       false,
+       "  a  " + std::string(15, ' ') + std::string(40, ' ') + "z " + std::string(18, ' ')},
+      {"2x20 leaves lines 3 and 4 out",
+       {L"one", L"two", L"three", L"four"},
+       true,
+       "one" + std::string(17, ' ') + "two" + std::string(17, ' ')},
+      {"code page replacements",
+       {L"\x20AC\x00E4", L"\x0100\x2713", L"", L""},
+       false,
+       "\x80\xE4" + std::string(18, ' ') + "A?" + std::string(18 + 40, ' ')},
   };
   static const int LINES[] = {ID_LINE_1, ID_LINE_2, ID_LINE_3, ID_LINE_4};
   for (const auto& c : cases) {
@@ -182,7 +214,8 @@ TEST_F(ConfigRun, PortThatCannotBeUsedShowsThePortErrorAndWritesNothing) {
 TEST_F(ConfigRun, FailedWritesAreReportedNotCalledComplete) {
   PORT_FULL(1);
   click(ID_SEND);
-  expect_one_box(L"Error", L"Sending to the comm port failed.\rThe configuration may be incomplete.",
+  expect_one_box(L"Error",
+                 L"Sending to the comm port failed.\rThe configuration may be incomplete.",
                  "COM1 on /dev/full");
   // The next run on a working port reports success again.
   ASSERT_TRUE(PTY_FRESH(1));

@@ -31,7 +31,9 @@ static void focus(int id) {
   PUMP();
 }
 
-static void select(int id, int from, int to) { SendDlgItemMessageW(g_main_window, id, EM_SETSEL, from, to); }
+static void select(int id, int from, int to) {
+  SendDlgItemMessageW(g_main_window, id, EM_SETSEL, from, to);
+}
 
 // Puts <text> on the clipboard and pastes it into the control with the focus.
 static void paste(const std::wstring& text) {
@@ -55,47 +57,80 @@ static void fill_line(int id, const std::wstring& twenty) {
 struct LineCase {
   const char* name;
   void (*act)(void);
-  int line;            // the line whose text is checked
-  std::wstring text;   // its text afterwards
-  int focus;           // the focus afterwards
+  int line;           // the line whose text is checked
+  std::wstring text;  // its text afterwards
+  int focus;          // the focus afterwards
 };
 
 static const LineCase LINE_CASES[] = {
-  {"19 characters keep the focus", [] { focus(230); TYPE_TEXT(ALPHABET.substr(0, 19)); },
-   230, ALPHABET.substr(0, 19), 230},
-  {"the 20th character moves on", [] { focus(230); TYPE_TEXT(ALPHABET.substr(0, 20)); },
-   230, ALPHABET.substr(0, 20), 235},
-  {"line 4 wraps to line 1", [] { focus(245); TYPE_TEXT(ALPHABET.substr(0, 20)); },
-   245, ALPHABET.substr(0, 20), 230},
-  {"a paste of 26 keeps 20", [] { focus(235); paste(ALPHABET); }, 235, ALPHABET.substr(0, 20), 240},
-  {"typed into the middle of a full line", [] {
-     fill_line(230, ALPHABET.substr(0, 20));
-     focus(230);
-     select(230, 10, 10);
-     TYPE_TEXT(L"X");
-   }, 230, ALPHABET.substr(0, 10) + L"X" + ALPHABET.substr(10, 9), 235},
-  {"a replaced selection that stays at 20", [] {
-     fill_line(240, ALPHABET.substr(0, 20));
-     focus(240);
-     select(240, 5, 6);
-     SendDlgItemMessageW(g_main_window, 240, EM_REPLACESEL, TRUE, (LPARAM)L"Z");
-     PUMP();
-   }, 240, ALPHABET.substr(0, 5) + L"Z" + ALPHABET.substr(6, 14), 245},
-  {"deleting keeps the focus", [] {
-     fill_line(230, ALPHABET.substr(0, 20));
-     focus(230);
-     select(230, 20, 20);
-     TYPE_TEXT(L"\b\b");
-   }, 230, ALPHABET.substr(0, 18), 230},
-  {"a full line entered by Tab stays", [] {
-     fill_line(235, ALPHABET.substr(0, 20));
-     focus(230);
-     PRESS_KEY(VK_TAB);
-   }, 235, ALPHABET.substr(0, 20), 235},
-  {"a character the code page lacks shows as its replacement",
-   [] { focus(230); TYPE_TEXT(ALPHABET.substr(0, 19) + L"\x2713"); }, 230, ALPHABET.substr(0, 19) + L"?", 235},
-  {"a best-fit character shows as its close one",
-   [] { focus(230); TYPE_TEXT(L"\x0100" + ALPHABET.substr(0, 19)); }, 230, L"A" + ALPHABET.substr(0, 19), 235},
+    {"19 characters keep the focus",
+     [] {
+       focus(230);
+       TYPE_TEXT(ALPHABET.substr(0, 19));
+     },
+     230, ALPHABET.substr(0, 19), 230},
+    {"the 20th character moves on",
+     [] {
+       focus(230);
+       TYPE_TEXT(ALPHABET.substr(0, 20));
+     },
+     230, ALPHABET.substr(0, 20), 235},
+    {"line 4 wraps to line 1",
+     [] {
+       focus(245);
+       TYPE_TEXT(ALPHABET.substr(0, 20));
+     },
+     245, ALPHABET.substr(0, 20), 230},
+    {"a paste of 26 keeps 20",
+     [] {
+       focus(235);
+       paste(ALPHABET);
+     },
+     235, ALPHABET.substr(0, 20), 240},
+    {"typed into the middle of a full line",
+     [] {
+       fill_line(230, ALPHABET.substr(0, 20));
+       focus(230);
+       select(230, 10, 10);
+       TYPE_TEXT(L"X");
+     },
+     230, ALPHABET.substr(0, 10) + L"X" + ALPHABET.substr(10, 9), 235},
+    {"a replaced selection that stays at 20",
+     [] {
+       fill_line(240, ALPHABET.substr(0, 20));
+       focus(240);
+       select(240, 5, 6);
+       SendDlgItemMessageW(g_main_window, 240, EM_REPLACESEL, TRUE, (LPARAM)L"Z");
+       PUMP();
+     },
+     240, ALPHABET.substr(0, 5) + L"Z" + ALPHABET.substr(6, 14), 245},
+    {"deleting keeps the focus",
+     [] {
+       fill_line(230, ALPHABET.substr(0, 20));
+       focus(230);
+       select(230, 20, 20);
+       TYPE_TEXT(L"\b\b");
+     },
+     230, ALPHABET.substr(0, 18), 230},
+    {"a full line entered by Tab stays",
+     [] {
+       fill_line(235, ALPHABET.substr(0, 20));
+       focus(230);
+       PRESS_KEY(VK_TAB);
+     },
+     235, ALPHABET.substr(0, 20), 235},
+    {"a character the code page lacks shows as its replacement",
+     [] {
+       focus(230);
+       TYPE_TEXT(ALPHABET.substr(0, 19) + L"\x2713");
+     },
+     230, ALPHABET.substr(0, 19) + L"?", 235},
+    {"a best-fit character shows as its close one",
+     [] {
+       focus(230);
+       TYPE_TEXT(L"\x0100" + ALPHABET.substr(0, 19));
+     },
+     230, L"A" + ALPHABET.substr(0, 19), 235},
 };
 
 TEST_F(Editing, ScreenLinesHoldTwentyAndMoveOn) {
@@ -140,16 +175,21 @@ TEST_F(Editing, DelayFieldHeldAt120) {
     void (*act)(void);
     const wchar_t* text;
   } cases[] = {
-    {"typing 1 2", [] { TYPE_TEXT(L"12"); }, L"12"},
-    {"typing 1 2 5", [] { TYPE_TEXT(L"125"); }, L"120"},
-    {"typing 9 9", [] { TYPE_TEXT(L"99"); }, L"99"},
-    {"typing 9 9 9", [] { TYPE_TEXT(L"999"); }, L"120"},
-    {"typing 1 2 0", [] { TYPE_TEXT(L"120"); }, L"120"},
-    {"pasting 130", [] { paste(L"130"); }, L"120"},
-    {"pasting 60", [] { paste(L"60"); }, L"60"},
-    {"pasting 30 digits", [] { paste(std::wstring(30, L'9')); }, L"120"},
-    {"pasting 4294967297", [] { paste(L"4294967297"); }, L"120"},
-    {"clearing", [] { PostMessageW(GetFocus(), WM_CLEAR, 0, 0); PUMP(); }, L""},
+      {"typing 1 2", [] { TYPE_TEXT(L"12"); }, L"12"},
+      {"typing 1 2 5", [] { TYPE_TEXT(L"125"); }, L"120"},
+      {"typing 9 9", [] { TYPE_TEXT(L"99"); }, L"99"},
+      {"typing 9 9 9", [] { TYPE_TEXT(L"999"); }, L"120"},
+      {"typing 1 2 0", [] { TYPE_TEXT(L"120"); }, L"120"},
+      {"pasting 130", [] { paste(L"130"); }, L"120"},
+      {"pasting 60", [] { paste(L"60"); }, L"60"},
+      {"pasting 30 digits", [] { paste(std::wstring(30, L'9')); }, L"120"},
+      {"pasting 4294967297", [] { paste(L"4294967297"); }, L"120"},
+      {"clearing",
+       [] {
+         PostMessageW(GetFocus(), WM_CLEAR, 0, 0);
+         PUMP();
+       },
+       L""},
   };
   for (const auto& c : cases) {
     focus(ID_DELAY);
@@ -178,13 +218,16 @@ TEST_F(Editing, ScreenTypeGreysLines3And4AndKeepsTheirText) {
   SetDlgItemTextW(g_main_window, ID_LINE_4, L"four");
   SendDlgItemMessageW(g_main_window, ID_TWO_LINES, BM_CLICK, 0, 0);
   PUMP();
-  for (int id : {ID_LINE_3, ID_LINE_4}) EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
-  for (int id : {ID_LINE_1, ID_LINE_2}) EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
+  for (int id : {ID_LINE_3, ID_LINE_4})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
+  for (int id : {ID_LINE_1, ID_LINE_2})
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
   EXPECT_STREQ(L"three", WINDOW_TEXT(ID_LINE_3).c_str());
   EXPECT_STREQ(L"four", WINDOW_TEXT(ID_LINE_4).c_str());
   SendDlgItemMessageW(g_main_window, ID_FOUR_LINES, BM_CLICK, 0, 0);
   PUMP();
-  for (int id : {ID_LINE_3, ID_LINE_4}) EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
+  for (int id : {ID_LINE_3, ID_LINE_4})
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
   EXPECT_STREQ(L"three", WINDOW_TEXT(ID_LINE_3).c_str());
 }
 
@@ -193,7 +236,8 @@ TEST_F(Editing, PortArrowsWrapWithin1To99) {
     const wchar_t* before;
     UINT key;
     const wchar_t* after;
-  } cases[] = {{L"99", VK_UP, L"1"}, {L"1", VK_DOWN, L"99"}, {L"41", VK_UP, L"42"}, {L"41", VK_DOWN, L"40"}};
+  } cases[] = {
+      {L"99", VK_UP, L"1"}, {L"1", VK_DOWN, L"99"}, {L"41", VK_UP, L"42"}, {L"41", VK_DOWN, L"40"}};
   for (const auto& c : cases) {
     SetDlgItemTextW(g_main_window, ID_PORT, c.before);
     focus(ID_PORT);

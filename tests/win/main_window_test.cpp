@@ -13,6 +13,7 @@
 
 static const DWORD CHILD = WS_CHILD | WS_VISIBLE;
 
+// clang-format off
 static const struct {
   int id;
   const wchar_t* cls;
@@ -52,7 +53,8 @@ static const struct {
   {265, L"Button", L"2x20 (2 lines of 20 characters)", 211, 30, 115, 12,
    CHILD | WS_TABSTOP | BS_AUTORADIOBUTTON, 0},
   {270, L"Button", L"Disable auto dim", 109, 74, 88, 12, CHILD | WS_TABSTOP | BS_AUTOCHECKBOX, 0},
-};
+};  // clang-format on
+
 static const int EXPECTED_COUNT = sizeof EXPECTED / sizeof *EXPECTED;
 
 // Builds the window alone, without the start-up's check marks.
@@ -76,10 +78,10 @@ static RECT client_rect_of(HWND control) {
   return r;
 }
 
-#define EXPECT_RECT(want, got, what)                                                      \
-  EXPECT_TRUE(EqualRect(&(want), &(got)))                                                 \
+#define EXPECT_RECT(want, got, what)                                                         \
+  EXPECT_TRUE(EqualRect(&(want), &(got)))                                                    \
       << what << ": expected (" << (want).left << "," << (want).top << ")-(" << (want).right \
-      << "," << (want).bottom << "), got (" << (got).left << "," << (got).top << ")-("      \
+      << "," << (want).bottom << "), got (" << (got).left << "," << (got).top << ")-("       \
       << (got).right << "," << (got).bottom << ")"
 
 TEST(MainWindow, ControlsInCreationOrderWithTheirClassesCaptionsAndStyles) {
@@ -94,8 +96,10 @@ TEST(MainWindow, ControlsInCreationOrderWithTheirClassesCaptionsAndStyles) {
     EXPECT_STREQ(want.cls, text) << "class of " << want.id;
     GetWindowTextW(control, text, 128);
     EXPECT_STREQ(want.caption, text) << "caption of " << want.id;
-    EXPECT_EQ(want.style, (DWORD)GetWindowLongW(control, GWL_STYLE)) << std::hex << "style of " << std::dec << want.id;
-    EXPECT_EQ(want.ex_style, (DWORD)GetWindowLongW(control, GWL_EXSTYLE)) << std::hex << "extended style of " << std::dec << want.id;
+    EXPECT_EQ(want.style, (DWORD)GetWindowLongW(control, GWL_STYLE))
+        << std::hex << "style of " << std::dec << want.id;
+    EXPECT_EQ(want.ex_style, (DWORD)GetWindowLongW(control, GWL_EXSTYLE))
+        << std::hex << "extended style of " << std::dec << want.id;
     EXPECT_TRUE(IsWindowEnabled(control)) << "enabled: " << want.id;
     EXPECT_TRUE(IsWindowVisible(control)) << "visible: " << want.id;
     if (want.id == 1012 || want.id == 1013) continue;  // placed by the up-down control
@@ -117,7 +121,8 @@ TEST(MainWindow, UpDownSitsAtThePortFieldsRightEdgeAndWrapsWithin1To99) {
   EXPECT_STREQ(L"1", WINDOW_TEXT(1012).c_str());
 
   // The platform narrows the buddy and puts the up-down control into the freed space.
-  RECT table = dialog_rect(125, 20, 42, 14), field = client_rect_of(port), arrows = client_rect_of(updown);
+  RECT table = dialog_rect(125, 20, 42, 14), field = client_rect_of(port),
+       arrows = client_rect_of(updown);
   EXPECT_EQ(table.left, field.left);
   EXPECT_EQ(table.top, field.top);
   EXPECT_EQ(table.bottom, field.bottom);
@@ -205,6 +210,7 @@ TEST(MainWindow, ChoosingAnOptionClearsOnlyItsOwnGroup) {
     bool checked;
   } after[] = {{215, true}, {225, false}, {135, true}, {260, true}, {250, true}, {255, true}};
   for (const auto& a : after)
-    EXPECT_EQ(a.checked, IsDlgButtonChecked(g_main_window, a.id) == BST_CHECKED) << "check of " << a.id;
+    EXPECT_EQ(a.checked, IsDlgButtonChecked(g_main_window, a.id) == BST_CHECKED)
+        << "check of " << a.id;
   END_PROGRAM();
 }

@@ -25,8 +25,7 @@ std::string PTYHOST(const std::string& command);
 // Points COM<port> at a fresh raw pty, dropping whatever it had. With speed != 0 the pty
 // is first set to that speed (e.g. 19200), two stop bits when stopbits == 2, RTS/CTS flow
 // control when crtscts, XON/XOFF (IXON and IXOFF) when ixon. Returns true on success.
-bool PTY_FRESH(int port, int speed = 0, int stopbits = 1, bool crtscts = false,
-               bool ixon = false);
+bool PTY_FRESH(int port, int speed = 0, int stopbits = 1, bool crtscts = false, bool ixon = false);
 
 // Returns the raw bytes written to COM<port>'s pty since PTY_FRESH or the last PTY_BYTES,
 // after the line has been quiet for about 100 ms. Returns "" on failure.
@@ -34,14 +33,14 @@ std::string PTY_BYTES(int port);
 
 // Line settings of a pty as its slave side reports them (tcgetattr).
 struct PtyAttr {
-    bool valid;   // false when the host could not answer
-    long speed;   // bit/s, e.g. 9600
-    int csize;    // data bits, 5..8
-    bool parenb;  // parity generation on
-    bool cstopb;  // two stop bits
-    bool crtscts; // RTS/CTS flow control
-    bool ixon;    // XON/XOFF on output
-    bool ixoff;   // XON/XOFF on input
+  bool valid;    // false when the host could not answer
+  long speed;    // bit/s, e.g. 9600
+  int csize;     // data bits, 5..8
+  bool parenb;   // parity generation on
+  bool cstopb;   // two stop bits
+  bool crtscts;  // RTS/CTS flow control
+  bool ixon;     // XON/XOFF on output
+  bool ixoff;    // XON/XOFF on input
 };
 
 // Returns the line settings of COM<port>'s pty; .valid is false on failure.

@@ -17,208 +17,204 @@ namespace {
 
 // Returns the DCB of COM<port> as read through a handle of the test's own; .DCBlength is
 // 0 when the port could not be opened or read.
-DCB READ_DCB(int port)
-{
-    DCB dcb = {};
-    std::string name = PORT_DEVICE_NAME(port);
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                           0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return dcb;
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(h, &dcb))
-        dcb.DCBlength = 0;
-    CloseHandle(h);
-    return dcb;
+DCB READ_DCB(int port) {
+  DCB dcb = {};
+  std::string name = PORT_DEVICE_NAME(port);
+  HANDLE h =
+      CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE) return dcb;
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(h, &dcb)) dcb.DCBlength = 0;
+  CloseHandle(h);
+  return dcb;
 }
 
-void SEND(const std::string& bytes)
-{
-    SER_SEND(bytes.data(), bytes.size());
-}
+void SEND(const std::string& bytes) { SER_SEND(bytes.data(), bytes.size()); }
 
-TEST(SerialChannel, BytesArriveUnchanged)
-{
-    std::string every_byte;
-    for (int c = 0; c < 256; c++)
-        every_byte += (char)c;
-    static const std::string nul(1, '\0');
-    const struct {
-        const char* name;
-        std::vector<std::string> sends;
-        std::string expected;
-    } cases[] = {
-        {"every byte value", {every_byte}, every_byte},
-        {"controls", {"\x1b@" + nul + "\x0c\xff\x11\x13"}, "\x1b@" + nul + "\x0c\xff\x11\x13"},
-        {"empty send", {""}, ""},
-        {"sends in order", {"ab", "", nul + "c", "\xff", "\r\n"}, "ab" + nul + "c\xff\r\n"},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(PTY_FRESH(3));
-        ASSERT_EQ(1, SER_OPEN(3, 9600)) << c.name << ": SER_OPEN(3, 9600)";
-        for (const std::string& s : c.sends)
-            SEND(s);
-        EXPECT_EQ(HEX_OF(c.expected), HEX_OF(PTY_BYTES(3))) << c.name << ": bytes on the line";
-        EXPECT_EQ(0, SER_WRITE_FAILED()) << c.name << ": SER_WRITE_FAILED";
-        SER_CLOSE();
-    }
-}
-
-TEST(SerialChannel, LineSettingsPerRate)
-{
-    for (int rate : {1200, 2400, 4800, 9600}) {
-        // A port left behind by another program: other speed, two stop bits, both kinds
-        // of flow control. Only rate and frame may change.
-        ASSERT_TRUE(PTY_FRESH(4, 19200, 2, true, true));
-        DCB before = READ_DCB(4);
-        ASSERT_NE(0u, before.DCBlength) << "rate " << rate << ": DCB before the open";
-        ASSERT_EQ(1, SER_OPEN(4, rate)) << "SER_OPEN(4, " << rate << ")";
-        DCB after = READ_DCB(4);
-        PtyAttr attr = PTY_ATTR(4);
-        SER_CLOSE();
-
-        ASSERT_NE(0u, after.DCBlength) << "rate " << rate << ": DCB after the open";
-        EXPECT_EQ((DWORD)rate, after.BaudRate) << "rate " << rate << ": BaudRate";
-        EXPECT_EQ(8, after.ByteSize) << "rate " << rate << ": ByteSize";
-        EXPECT_EQ(NOPARITY, after.Parity) << "rate " << rate << ": Parity";
-        EXPECT_EQ(0u, after.fParity) << "rate " << rate << ": fParity";
-        EXPECT_EQ(ONESTOPBIT, after.StopBits) << "rate " << rate << ": StopBits";
-        EXPECT_EQ(before.fOutxCtsFlow, after.fOutxCtsFlow) << "rate " << rate << ": fOutxCtsFlow";
-        EXPECT_EQ(before.fRtsControl, after.fRtsControl) << "rate " << rate << ": fRtsControl";
-        EXPECT_EQ(before.fDtrControl, after.fDtrControl) << "rate " << rate << ": fDtrControl";
-        EXPECT_EQ(before.fOutX, after.fOutX) << "rate " << rate << ": fOutX";
-        EXPECT_EQ(before.fInX, after.fInX) << "rate " << rate << ": fInX";
-
-        ASSERT_TRUE(attr.valid);
-        EXPECT_EQ(rate, attr.speed) << "rate " << rate << ": pty speed";
-        EXPECT_FALSE(attr.cstopb) << "rate " << rate << ": pty CSTOPB";
-        EXPECT_TRUE(attr.crtscts) << "rate " << rate << ": pty CRTSCTS";
-        EXPECT_TRUE(attr.ixon) << "rate " << rate << ": pty IXON";
-    }
-}
-
-TEST(SerialChannel, RefusedArgumentsTouchNothing)
-{
-    const struct {
-        int port, rate;
-    } cases[] = {{0, 9600}, {-1, 9600}, {100, 9600}, {1, 0}, {1, 300}, {1, 19200}, {1, -9600}};
-    ASSERT_TRUE(PTY_FRESH(1, 19200, 2, true, true));
-    for (const auto& c : cases) {
-        EXPECT_EQ(0, SER_OPEN(c.port, c.rate)) << "SER_OPEN(" << c.port << ", " << c.rate << ")";
-        SEND("x");  // must go nowhere: no port is open
-        PtyAttr attr = PTY_ATTR(1);
-        EXPECT_EQ(19200, attr.speed) << "after SER_OPEN(" << c.port << ", " << c.rate
-                                     << "): COM1 speed";
-        EXPECT_TRUE(attr.cstopb) << "after SER_OPEN(" << c.port << ", " << c.rate
-                                 << "): COM1 CSTOPB";
-        EXPECT_EQ("", HEX_OF(PTY_BYTES(1))) << "after SER_OPEN(" << c.port << ", " << c.rate
-                                            << "): bytes on COM1";
-        SER_CLOSE();
-    }
-}
-
-TEST(SerialChannel, TwoDigitPortsOpenTheirOwnDevice)
-{
-    PORT_HELD(1);  // so that a "COM10" taken as COM1 fails instead of passing
-    for (int port : {9, 10, 99}) {
-        ASSERT_TRUE(PTY_FRESH(port));
-        EXPECT_EQ(1, SER_OPEN(port, 4800)) << "SER_OPEN(" << port << ", 4800)";
-        SEND("ok");
-        EXPECT_EQ(HEX_OF("ok"), HEX_OF(PTY_BYTES(port))) << "COM" << port << ": bytes";
-        SER_CLOSE();
-    }
-}
-
-TEST(SerialChannel, UnusableDevicesAreRefused)
-{
-    PORT_FILE(5);
-    PORT_HELD(6);
-    ASSERT_TRUE(PTY_FRESH(7));
-    for (int port : {5, 6}) {
-        EXPECT_EQ(0, SER_OPEN(port, 9600)) << "SER_OPEN(" << port << ", 9600)";
-        SEND("x");
-        // The refused device must not stay open as the channel's port.
-        EXPECT_EQ(1, SER_OPEN(7, 9600)) << "SER_OPEN(7) after refusing COM" << port;
-        SER_CLOSE();
-    }
-    EXPECT_EQ(HEX_OF("untouched\n"), HEX_OF(FILE_CONTENT(5))) << "COM5: file content";
-    EXPECT_EQ("", HEX_OF(PTY_BYTES(7))) << "COM7: bytes";
-}
-
-TEST(SerialChannel, CloseIsIdempotent)
-{
-    EXPECT_EQ(1, SER_CLOSE()) << "SER_CLOSE with no port open";
-    ASSERT_TRUE(PTY_FRESH(8));
-    ASSERT_EQ(1, SER_OPEN(8, 2400));
-    EXPECT_EQ(1, SER_CLOSE()) << "first SER_CLOSE";
-    EXPECT_EQ(1, SER_CLOSE()) << "second SER_CLOSE";
-    SEND("late");
-    EXPECT_EQ("", HEX_OF(PTY_BYTES(8))) << "COM8: bytes sent after SER_CLOSE";
-    EXPECT_EQ(1, SER_OPEN(8, 2400)) << "SER_OPEN after SER_CLOSE";
+TEST(SerialChannel, BytesArriveUnchanged) {
+  std::string every_byte;
+  for (int c = 0; c < 256; c++) every_byte += (char)c;
+  static const std::string nul(1, '\0');
+  const struct {
+    const char* name;
+    std::vector<std::string> sends;
+    std::string expected;
+  } cases[] = {
+      {"every byte value", {every_byte}, every_byte},
+      {"controls", {"\x1b@" + nul + "\x0c\xff\x11\x13"}, "\x1b@" + nul + "\x0c\xff\x11\x13"},
+      {"empty send", {""}, ""},
+      {"sends in order", {"ab", "", nul + "c", "\xff", "\r\n"}, "ab" + nul + "c\xff\r\n"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(PTY_FRESH(3));
+    ASSERT_EQ(1, SER_OPEN(3, 9600)) << c.name << ": SER_OPEN(3, 9600)";
+    for (const std::string& s : c.sends) SEND(s);
+    EXPECT_EQ(HEX_OF(c.expected), HEX_OF(PTY_BYTES(3))) << c.name << ": bytes on the line";
+    EXPECT_EQ(0, SER_WRITE_FAILED()) << c.name << ": SER_WRITE_FAILED";
     SER_CLOSE();
+  }
 }
 
-TEST(SerialChannel, SecondOpenKeepsTheFirstPort)
-{
-    ASSERT_TRUE(PTY_FRESH(11));
-    ASSERT_TRUE(PTY_FRESH(12, 19200, 2, false, false));
-    ASSERT_EQ(1, SER_OPEN(11, 9600));
-    EXPECT_EQ(0, SER_OPEN(12, 1200)) << "SER_OPEN(12) while COM11 is open";
-    EXPECT_EQ(0, SER_OPEN(11, 1200)) << "SER_OPEN(11) while COM11 is open";
-    SEND("first");
-    EXPECT_EQ(HEX_OF("first"), HEX_OF(PTY_BYTES(11))) << "COM11: bytes";
-    EXPECT_EQ("", HEX_OF(PTY_BYTES(12))) << "COM12: bytes";
-    EXPECT_EQ(9600, PTY_ATTR(11).speed) << "COM11: speed";
-    EXPECT_EQ(19200, PTY_ATTR(12).speed) << "COM12: speed";
+TEST(SerialChannel, LineSettingsPerRate) {
+  for (int rate : {1200, 2400, 4800, 9600}) {
+    // A port left behind by another program: other speed, two stop bits, both kinds
+    // of flow control. Only rate and frame may change.
+    ASSERT_TRUE(PTY_FRESH(4, 19200, 2, true, true));
+    DCB before = READ_DCB(4);
+    ASSERT_NE(0u, before.DCBlength) << "rate " << rate << ": DCB before the open";
+    ASSERT_EQ(1, SER_OPEN(4, rate)) << "SER_OPEN(4, " << rate << ")";
+    DCB after = READ_DCB(4);
+    PtyAttr attr = PTY_ATTR(4);
     SER_CLOSE();
+
+    ASSERT_NE(0u, after.DCBlength) << "rate " << rate << ": DCB after the open";
+    EXPECT_EQ((DWORD)rate, after.BaudRate) << "rate " << rate << ": BaudRate";
+    EXPECT_EQ(8, after.ByteSize) << "rate " << rate << ": ByteSize";
+    EXPECT_EQ(NOPARITY, after.Parity) << "rate " << rate << ": Parity";
+    EXPECT_EQ(0u, after.fParity) << "rate " << rate << ": fParity";
+    EXPECT_EQ(ONESTOPBIT, after.StopBits) << "rate " << rate << ": StopBits";
+    EXPECT_EQ(before.fOutxCtsFlow, after.fOutxCtsFlow) << "rate " << rate << ": fOutxCtsFlow";
+    EXPECT_EQ(before.fRtsControl, after.fRtsControl) << "rate " << rate << ": fRtsControl";
+    EXPECT_EQ(before.fDtrControl, after.fDtrControl) << "rate " << rate << ": fDtrControl";
+    EXPECT_EQ(before.fOutX, after.fOutX) << "rate " << rate << ": fOutX";
+    EXPECT_EQ(before.fInX, after.fInX) << "rate " << rate << ": fInX";
+
+    ASSERT_TRUE(attr.valid);
+    EXPECT_EQ(rate, attr.speed) << "rate " << rate << ": pty speed";
+    EXPECT_FALSE(attr.cstopb) << "rate " << rate << ": pty CSTOPB";
+    EXPECT_TRUE(attr.crtscts) << "rate " << rate << ": pty CRTSCTS";
+    EXPECT_TRUE(attr.ixon) << "rate " << rate << ": pty IXON";
+  }
 }
 
-TEST(SerialChannel, WriteFailuresAreRemembered)
-{
-    // Each step: what happens, then SER_WRITE_FAILED as it must read.
-    PORT_FULL(13);
-    PORT_HELD(15);
-    const struct {
-        const char* step;
-        void (*act)();
-        int failed;
-    } steps[] = {
-        {"open /dev/full", [] { EXPECT_EQ(1, SER_OPEN(13, 9600)); }, 0},
-        {"send to /dev/full", [] { SEND("abc"); }, 1},
-        {"close", [] { SER_CLOSE(); }, 1},
-        {"refused open", [] { EXPECT_EQ(0, SER_OPEN(15, 9600)); }, 1},
-        {"open a pty", [] { PTY_FRESH(14); EXPECT_EQ(1, SER_OPEN(14, 9600)); }, 0},
-        {"send to the pty", [] { SEND("abc"); SEND(""); }, 0},
-        {"device gone", [] { PTY_GONE(14); SEND("d"); }, 1},
-        {"close", [] { SER_CLOSE(); }, 1},
-    };
-    for (const auto& s : steps) {
-        s.act();
-        EXPECT_EQ(s.failed, SER_WRITE_FAILED()) << "after " << s.step << ": SER_WRITE_FAILED";
-    }
-}
-
-DWORD WINAPI GONE_LATER(void* port)
-{
-    Sleep(500);
-    PTY_GONE((int)(INT_PTR)port);
-    return 0;
-}
-
-TEST(SerialChannel, ShortWriteIsRemembered)
-{
-    // The pty stops taking bytes once its buffer is full, and the device goes away while
-    // the write waits: the platform reports success with only part of the bytes written.
-    ASSERT_TRUE(PTY_FRESH(16));
-    ASSERT_EQ(1, SER_OPEN(16, 9600));
-    PTY_STALL(16);
-    HANDLE remover = CreateThread(NULL, 0, GONE_LATER, (void*)(INT_PTR)16, 0, NULL);
-    ASSERT_NE((HANDLE)NULL, remover);
-    SEND(std::string(1 << 20, 'x'));
-    WaitForSingleObject(remover, INFINITE);
-    CloseHandle(remover);
-    EXPECT_EQ(1, SER_WRITE_FAILED()) << "1 MiB send cut short: SER_WRITE_FAILED";
+TEST(SerialChannel, RefusedArgumentsTouchNothing) {
+  const struct {
+    int port, rate;
+  } cases[] = {{0, 9600}, {-1, 9600}, {100, 9600}, {1, 0}, {1, 300}, {1, 19200}, {1, -9600}};
+  ASSERT_TRUE(PTY_FRESH(1, 19200, 2, true, true));
+  for (const auto& c : cases) {
+    EXPECT_EQ(0, SER_OPEN(c.port, c.rate)) << "SER_OPEN(" << c.port << ", " << c.rate << ")";
+    SEND("x");  // must go nowhere: no port is open
+    PtyAttr attr = PTY_ATTR(1);
+    EXPECT_EQ(19200, attr.speed) << "after SER_OPEN(" << c.port << ", " << c.rate
+                                 << "): COM1 speed";
+    EXPECT_TRUE(attr.cstopb) << "after SER_OPEN(" << c.port << ", " << c.rate << "): COM1 CSTOPB";
+    EXPECT_EQ("", HEX_OF(PTY_BYTES(1)))
+        << "after SER_OPEN(" << c.port << ", " << c.rate << "): bytes on COM1";
     SER_CLOSE();
+  }
+}
+
+TEST(SerialChannel, TwoDigitPortsOpenTheirOwnDevice) {
+  PORT_HELD(1);  // so that a "COM10" taken as COM1 fails instead of passing
+  for (int port : {9, 10, 99}) {
+    ASSERT_TRUE(PTY_FRESH(port));
+    EXPECT_EQ(1, SER_OPEN(port, 4800)) << "SER_OPEN(" << port << ", 4800)";
+    SEND("ok");
+    EXPECT_EQ(HEX_OF("ok"), HEX_OF(PTY_BYTES(port))) << "COM" << port << ": bytes";
+    SER_CLOSE();
+  }
+}
+
+TEST(SerialChannel, UnusableDevicesAreRefused) {
+  PORT_FILE(5);
+  PORT_HELD(6);
+  ASSERT_TRUE(PTY_FRESH(7));
+  for (int port : {5, 6}) {
+    EXPECT_EQ(0, SER_OPEN(port, 9600)) << "SER_OPEN(" << port << ", 9600)";
+    SEND("x");
+    // The refused device must not stay open as the channel's port.
+    EXPECT_EQ(1, SER_OPEN(7, 9600)) << "SER_OPEN(7) after refusing COM" << port;
+    SER_CLOSE();
+  }
+  EXPECT_EQ(HEX_OF("untouched\n"), HEX_OF(FILE_CONTENT(5))) << "COM5: file content";
+  EXPECT_EQ("", HEX_OF(PTY_BYTES(7))) << "COM7: bytes";
+}
+
+TEST(SerialChannel, CloseIsIdempotent) {
+  EXPECT_EQ(1, SER_CLOSE()) << "SER_CLOSE with no port open";
+  ASSERT_TRUE(PTY_FRESH(8));
+  ASSERT_EQ(1, SER_OPEN(8, 2400));
+  EXPECT_EQ(1, SER_CLOSE()) << "first SER_CLOSE";
+  EXPECT_EQ(1, SER_CLOSE()) << "second SER_CLOSE";
+  SEND("late");
+  EXPECT_EQ("", HEX_OF(PTY_BYTES(8))) << "COM8: bytes sent after SER_CLOSE";
+  EXPECT_EQ(1, SER_OPEN(8, 2400)) << "SER_OPEN after SER_CLOSE";
+  SER_CLOSE();
+}
+
+TEST(SerialChannel, SecondOpenKeepsTheFirstPort) {
+  ASSERT_TRUE(PTY_FRESH(11));
+  ASSERT_TRUE(PTY_FRESH(12, 19200, 2, false, false));
+  ASSERT_EQ(1, SER_OPEN(11, 9600));
+  EXPECT_EQ(0, SER_OPEN(12, 1200)) << "SER_OPEN(12) while COM11 is open";
+  EXPECT_EQ(0, SER_OPEN(11, 1200)) << "SER_OPEN(11) while COM11 is open";
+  SEND("first");
+  EXPECT_EQ(HEX_OF("first"), HEX_OF(PTY_BYTES(11))) << "COM11: bytes";
+  EXPECT_EQ("", HEX_OF(PTY_BYTES(12))) << "COM12: bytes";
+  EXPECT_EQ(9600, PTY_ATTR(11).speed) << "COM11: speed";
+  EXPECT_EQ(19200, PTY_ATTR(12).speed) << "COM12: speed";
+  SER_CLOSE();
+}
+
+TEST(SerialChannel, WriteFailuresAreRemembered) {
+  // Each step: what happens, then SER_WRITE_FAILED as it must read.
+  PORT_FULL(13);
+  PORT_HELD(15);
+  const struct {
+    const char* step;
+    void (*act)();
+    int failed;
+  } steps[] = {
+      {"open /dev/full", [] { EXPECT_EQ(1, SER_OPEN(13, 9600)); }, 0},
+      {"send to /dev/full", [] { SEND("abc"); }, 1},
+      {"close", [] { SER_CLOSE(); }, 1},
+      {"refused open", [] { EXPECT_EQ(0, SER_OPEN(15, 9600)); }, 1},
+      {"open a pty",
+       [] {
+         PTY_FRESH(14);
+         EXPECT_EQ(1, SER_OPEN(14, 9600));
+       },
+       0},
+      {"send to the pty",
+       [] {
+         SEND("abc");
+         SEND("");
+       },
+       0},
+      {"device gone",
+       [] {
+         PTY_GONE(14);
+         SEND("d");
+       },
+       1},
+      {"close", [] { SER_CLOSE(); }, 1},
+  };
+  for (const auto& s : steps) {
+    s.act();
+    EXPECT_EQ(s.failed, SER_WRITE_FAILED()) << "after " << s.step << ": SER_WRITE_FAILED";
+  }
+}
+
+DWORD WINAPI GONE_LATER(void* port) {
+  Sleep(500);
+  PTY_GONE((int)(INT_PTR)port);
+  return 0;
+}
+
+TEST(SerialChannel, ShortWriteIsRemembered) {
+  // The pty stops taking bytes once its buffer is full, and the device goes away while
+  // the write waits: the platform reports success with only part of the bytes written.
+  ASSERT_TRUE(PTY_FRESH(16));
+  ASSERT_EQ(1, SER_OPEN(16, 9600));
+  PTY_STALL(16);
+  HANDLE remover = CreateThread(NULL, 0, GONE_LATER, (void*)(INT_PTR)16, 0, NULL);
+  ASSERT_NE((HANDLE)NULL, remover);
+  SEND(std::string(1 << 20, 'x'));
+  WaitForSingleObject(remover, INFINITE);
+  CloseHandle(remover);
+  EXPECT_EQ(1, SER_WRITE_FAILED()) << "1 MiB send cut short: SER_WRITE_FAILED";
+  SER_CLOSE();
 }
 
 }  // namespace

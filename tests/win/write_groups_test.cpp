@@ -30,7 +30,9 @@ extern "C" int SER_OPEN(int port, int rate) {
   return s_open_result;
 }
 
-extern "C" void SER_SEND(const char* bytes, size_t count) { s_calls.push_back("send " + hex(bytes, count)); }
+extern "C" void SER_SEND(const char* bytes, size_t count) {
+  s_calls.push_back("send " + hex(bytes, count));
+}
 
 extern "C" int SER_CLOSE(void) {
   s_calls.push_back("close");
@@ -50,7 +52,6 @@ static std::vector<std::string> run_with(void (*change)(void)) {
   return s_calls;
 }
 
-
 static std::string spaces_hex(int count) {
   std::string out;
   for (int i = 0; i < count; i++) out += "20";
@@ -59,8 +60,10 @@ static std::string spaces_hex(int count) {
 
 TEST(WriteGroups, InitialWindowMakesSixWritesBetweenOpenAndClose) {
   std::vector<std::string> expected = {
-    "open 1 9600", "send 0c" + spaces_hex(80), "send 1b5830", "send 1b57",
-    "send 8380", "send 8080", "send 80808080", "close",
+      "open 1 9600",   "send 0c" + spaces_hex(80),
+      "send 1b5830",   "send 1b57",
+      "send 8380",     "send 8080",
+      "send 80808080", "close",
   };
   EXPECT_EQ(expected, run_with(NULL));
   ASSERT_EQ(1u, TAKE_MESSAGE_BOXES().size());
@@ -68,17 +71,17 @@ TEST(WriteGroups, InitialWindowMakesSixWritesBetweenOpenAndClose) {
 
 TEST(WriteGroups, SendTextClearLeavesTheFourWritesOfTheCommand) {
   std::vector<std::string> expected = {
-    "open 1 2400", "send 1b57", "send 8381", "send 0587", "send 80808080", "close",
+      "open 1 2400", "send 1b57", "send 8381", "send 0587", "send 80808080", "close",
   };
   EXPECT_EQ(expected, run_with([] {
-    SendDlgItemMessageW(g_main_window, ID_SEND_TEXT, BM_CLICK, 0, 0);
-    SendDlgItemMessageW(g_main_window, ID_BAUD_2400, BM_CLICK, 0, 0);
-    SendDlgItemMessageW(g_main_window, ID_SHOW_STARTUP, BM_CLICK, 0, 0);
-    SendDlgItemMessageW(g_main_window, ID_OLD_MODE, BM_CLICK, 0, 0);
-    SendDlgItemMessageW(g_main_window, ID_WRITE_PROTECT, BM_CLICK, 0, 0);
-    SendDlgItemMessageW(g_main_window, ID_NO_AUTO_DIM, BM_CLICK, 0, 0);
-    SetDlgItemTextW(g_main_window, ID_DELAY, L"5");
-  }));
+              SendDlgItemMessageW(g_main_window, ID_SEND_TEXT, BM_CLICK, 0, 0);
+              SendDlgItemMessageW(g_main_window, ID_BAUD_2400, BM_CLICK, 0, 0);
+              SendDlgItemMessageW(g_main_window, ID_SHOW_STARTUP, BM_CLICK, 0, 0);
+              SendDlgItemMessageW(g_main_window, ID_OLD_MODE, BM_CLICK, 0, 0);
+              SendDlgItemMessageW(g_main_window, ID_WRITE_PROTECT, BM_CLICK, 0, 0);
+              SendDlgItemMessageW(g_main_window, ID_NO_AUTO_DIM, BM_CLICK, 0, 0);
+              SetDlgItemTextW(g_main_window, ID_DELAY, L"5");
+            }));
   ASSERT_EQ(1u, TAKE_MESSAGE_BOXES().size());
 }
 

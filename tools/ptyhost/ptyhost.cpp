@@ -44,475 +44,391 @@ const int PORTS = 99;
 // What one COM link currently leads to. A pty keeps both ends open here: the slave so
 // that the line settings survive Wine closing the port, the master to collect the bytes.
 struct Port {
-    int master = -1;
-    int slave = -1;
-    bool stalled = false;  // the master is not read: writes block once the pty is full
-    std::string received;  // bytes from the master not yet handed out by BYTES
+  int master = -1;
+  int slave = -1;
+  bool stalled = false;  // the master is not read: writes block once the pty is full
+  std::string received;  // bytes from the master not yet handed out by BYTES
 };
 
 std::string link_dir;
 Port ports[PORTS + 1];
 volatile sig_atomic_t stop_requested = 0;
 
-long long NOW_MS()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+long long NOW_MS() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
-std::string HEX(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
+std::string HEX(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  return hex;
 }
 
 // Replaces <path> by a symlink to <target> in one step (link under a temporary name, then
 // rename over), so that Wine never finds the name missing. Returns false on failure.
-bool POINT_LINK(const std::string& path, const std::string& target)
-{
-    std::string temp = path + ".new";
+bool POINT_LINK(const std::string& path, const std::string& target) {
+  std::string temp = path + ".new";
+  unlink(temp.c_str());
+  if (symlink(target.c_str(), temp.c_str()) != 0) return false;
+  if (rename(temp.c_str(), path.c_str()) != 0) {
     unlink(temp.c_str());
-    if (symlink(target.c_str(), temp.c_str()) != 0)
-        return false;
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return false;
+  }
+  return true;
 }
 
-std::string LINK_PATH(int n)
-{
-    return link_dir + "/com" + std::to_string(n);
-}
+std::string LINK_PATH(int n) { return link_dir + "/com" + std::to_string(n); }
 
-std::string FILE_PATH(int n)
-{
-    return link_dir + "/file" + std::to_string(n);
-}
+std::string FILE_PATH(int n) { return link_dir + "/file" + std::to_string(n); }
 
-void DROP(Port& port)
-{
-    if (port.master >= 0)
-        close(port.master);
-    if (port.slave >= 0)
-        close(port.slave);
-    port = Port();
+void DROP(Port& port) {
+  if (port.master >= 0) close(port.master);
+  if (port.slave >= 0) close(port.slave);
+  port = Port();
 }
 
 // Appends whatever the master holds right now to port.received. Returns the number of
 // bytes read.
-size_t DRAIN(Port& port)
-{
-    size_t total = 0;
-    char buffer[4096];
-    while (port.master >= 0 && !port.stalled) {
-        ssize_t got = read(port.master, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        port.received.append(buffer, (size_t)got);
-        total += (size_t)got;
-    }
-    return total;
+size_t DRAIN(Port& port) {
+  size_t total = 0;
+  char buffer[4096];
+  while (port.master >= 0 && !port.stalled) {
+    ssize_t got = read(port.master, buffer, sizeof buffer);
+    if (got <= 0) break;
+    port.received.append(buffer, (size_t)got);
+    total += (size_t)got;
+  }
+  return total;
 }
 
 struct BaudName {
-    speed_t code;
-    long baud;
+  speed_t code;
+  long baud;
 };
 const BaudName BAUDS[] = {
-    {B0, 0},         {B50, 50},       {B75, 75},         {B110, 110},
-    {B134, 134},     {B150, 150},     {B200, 200},       {B300, 300},
-    {B600, 600},     {B1200, 1200},   {B1800, 1800},     {B2400, 2400},
-    {B4800, 4800},   {B9600, 9600},   {B19200, 19200},   {B38400, 38400},
-    {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+    {B0, 0},         {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},
+    {B150, 150},     {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},
+    {B1800, 1800},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},
+    {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
 };
 
-long BAUD_OF(speed_t code)
-{
-    for (const BaudName& b : BAUDS)
-        if (b.code == code)
-            return b.baud;
-    return -1;
+long BAUD_OF(speed_t code) {
+  for (const BaudName& b : BAUDS)
+    if (b.code == code) return b.baud;
+  return -1;
 }
 
-bool CODE_OF(long baud, speed_t* code)
-{
-    for (const BaudName& b : BAUDS)
-        if (b.baud == baud) {
-            *code = b.code;
-            return true;
-        }
-    return false;
+bool CODE_OF(long baud, speed_t* code) {
+  for (const BaudName& b : BAUDS)
+    if (b.baud == baud) {
+      *code = b.code;
+      return true;
+    }
+  return false;
 }
 
 // Opens a pty whose slave is raw: a fresh pty has IXON on, and one XOFF byte in the
 // data would then stop all further writes. Returns false when no pty is available.
-bool OPEN_RAW_PTY(Port& port, std::string* slave_path)
-{
-    char name[256];
-    if (openpty(&port.master, &port.slave, name, NULL, NULL) != 0)
-        return false;
+bool OPEN_RAW_PTY(Port& port, std::string* slave_path) {
+  char name[256];
+  if (openpty(&port.master, &port.slave, name, NULL, NULL) != 0) return false;
+  termios t;
+  tcgetattr(port.slave, &t);
+  cfmakeraw(&t);
+  tcsetattr(port.slave, TCSANOW, &t);
+  fcntl(port.master, F_SETFL, fcntl(port.master, F_GETFL) | O_NONBLOCK);
+  fcntl(port.master, F_SETFD, FD_CLOEXEC);
+  fcntl(port.slave, F_SETFD, FD_CLOEXEC);
+  *slave_path = name;
+  return true;
+}
+
+std::string DO_PTY(int n, const std::vector<std::string>& args) {
+  if (args.size() != 0 && args.size() != 4)
+    return "ERR PTY takes n or n speed stopbits crtscts ixon";
+  DROP(ports[n]);
+  std::string slave_path;
+  if (!OPEN_RAW_PTY(ports[n], &slave_path)) return std::string("ERR openpty: ") + strerror(errno);
+  if (args.size() == 4) {
     termios t;
-    tcgetattr(port.slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(port.slave, TCSANOW, &t);
-    fcntl(port.master, F_SETFL, fcntl(port.master, F_GETFL) | O_NONBLOCK);
-    fcntl(port.master, F_SETFD, FD_CLOEXEC);
-    fcntl(port.slave, F_SETFD, FD_CLOEXEC);
-    *slave_path = name;
-    return true;
+    speed_t code;
+    tcgetattr(ports[n].slave, &t);
+    if (!CODE_OF(atol(args[0].c_str()), &code)) return "ERR unknown speed " + args[0];
+    cfsetispeed(&t, code);
+    cfsetospeed(&t, code);
+    t.c_cflag &= ~(tcflag_t)(CSTOPB | CRTSCTS);
+    t.c_iflag &= ~(tcflag_t)(IXON | IXOFF);
+    if (atoi(args[1].c_str()) == 2) t.c_cflag |= CSTOPB;
+    if (atoi(args[2].c_str())) t.c_cflag |= CRTSCTS;
+    if (atoi(args[3].c_str())) t.c_iflag |= IXON | IXOFF;
+    if (tcsetattr(ports[n].slave, TCSANOW, &t) != 0)
+      return std::string("ERR tcsetattr: ") + strerror(errno);
+  }
+  if (!POINT_LINK(LINK_PATH(n), slave_path)) return std::string("ERR link: ") + strerror(errno);
+  return "OK " + slave_path;
 }
 
-std::string DO_PTY(int n, const std::vector<std::string>& args)
-{
-    if (args.size() != 0 && args.size() != 4)
-        return "ERR PTY takes n or n speed stopbits crtscts ixon";
-    DROP(ports[n]);
-    std::string slave_path;
-    if (!OPEN_RAW_PTY(ports[n], &slave_path))
-        return std::string("ERR openpty: ") + strerror(errno);
-    if (args.size() == 4) {
-        termios t;
-        speed_t code;
-        tcgetattr(ports[n].slave, &t);
-        if (!CODE_OF(atol(args[0].c_str()), &code))
-            return "ERR unknown speed " + args[0];
-        cfsetispeed(&t, code);
-        cfsetospeed(&t, code);
-        t.c_cflag &= ~(tcflag_t)(CSTOPB | CRTSCTS);
-        t.c_iflag &= ~(tcflag_t)(IXON | IXOFF);
-        if (atoi(args[1].c_str()) == 2)
-            t.c_cflag |= CSTOPB;
-        if (atoi(args[2].c_str()))
-            t.c_cflag |= CRTSCTS;
-        if (atoi(args[3].c_str()))
-            t.c_iflag |= IXON | IXOFF;
-        if (tcsetattr(ports[n].slave, TCSANOW, &t) != 0)
-            return std::string("ERR tcsetattr: ") + strerror(errno);
-    }
-    if (!POINT_LINK(LINK_PATH(n), slave_path))
-        return std::string("ERR link: ") + strerror(errno);
-    return "OK " + slave_path;
+std::string DO_FILE(int n) {
+  DROP(ports[n]);
+  std::string path = FILE_PATH(n);
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f || fputs("untouched\n", f) < 0 || fclose(f) != 0)
+    return std::string("ERR ") + path + ": " + strerror(errno);
+  if (!POINT_LINK(LINK_PATH(n), path)) return std::string("ERR link: ") + strerror(errno);
+  return "OK";
 }
 
-std::string DO_FILE(int n)
-{
-    DROP(ports[n]);
-    std::string path = FILE_PATH(n);
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f || fputs("untouched\n", f) < 0 || fclose(f) != 0)
-        return std::string("ERR ") + path + ": " + strerror(errno);
-    if (!POINT_LINK(LINK_PATH(n), path))
-        return std::string("ERR link: ") + strerror(errno);
-    return "OK";
-}
-
-std::string DO_CONTENT(int n)
-{
-    FILE* f = fopen(FILE_PATH(n).c_str(), "rb");
-    if (!f)
-        return std::string("ERR ") + FILE_PATH(n) + ": " + strerror(errno);
-    std::string bytes;
-    int c;
-    while ((c = fgetc(f)) != EOF)
-        bytes += (char)c;
-    fclose(f);
-    return "OK " + HEX(bytes);
+std::string DO_CONTENT(int n) {
+  FILE* f = fopen(FILE_PATH(n).c_str(), "rb");
+  if (!f) return std::string("ERR ") + FILE_PATH(n) + ": " + strerror(errno);
+  std::string bytes;
+  int c;
+  while ((c = fgetc(f)) != EOF) bytes += (char)c;
+  fclose(f);
+  return "OK " + HEX(bytes);
 }
 
 // Collects what the master has received until the line has been quiet for 100 ms (the
 // writer under Wine may still be on its way), at most 3 s in all.
-std::string DO_BYTES(int n)
-{
-    Port& port = ports[n];
-    if (port.master < 0)
-        return "ERR COM" + std::to_string(n) + " has no pty";
-    port.stalled = false;
-    long long start = NOW_MS();
-    long long last = start;
-    while (NOW_MS() - last < 100 && NOW_MS() - start < 3000) {
-        pollfd p = {port.master, POLLIN, 0};
-        poll(&p, 1, 20);
-        if (DRAIN(port) > 0)
-            last = NOW_MS();
-    }
-    std::string reply = "OK " + HEX(port.received);
-    port.received.clear();
-    return reply;
+std::string DO_BYTES(int n) {
+  Port& port = ports[n];
+  if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  port.stalled = false;
+  long long start = NOW_MS();
+  long long last = start;
+  while (NOW_MS() - last < 100 && NOW_MS() - start < 3000) {
+    pollfd p = {port.master, POLLIN, 0};
+    poll(&p, 1, 20);
+    if (DRAIN(port) > 0) last = NOW_MS();
+  }
+  std::string reply = "OK " + HEX(port.received);
+  port.received.clear();
+  return reply;
 }
 
-std::string DO_ATTR(int n)
-{
-    termios t;
-    if (ports[n].slave < 0)
-        return "ERR COM" + std::to_string(n) + " has no pty";
-    if (tcgetattr(ports[n].slave, &t) != 0)
-        return std::string("ERR tcgetattr: ") + strerror(errno);
-    static const int sizes[] = {5, 6, 7, 8};
-    int csize = sizes[(t.c_cflag & CSIZE) == CS5 ? 0 : (t.c_cflag & CSIZE) == CS6 ? 1
-                      : (t.c_cflag & CSIZE) == CS7 ? 2 : 3];
-    char reply[200];
-    snprintf(reply, sizeof reply,
-             "OK speed=%ld csize=%d parenb=%d cstopb=%d crtscts=%d ixon=%d ixoff=%d",
-             BAUD_OF(cfgetospeed(&t)), csize, !!(t.c_cflag & PARENB),
-             !!(t.c_cflag & CSTOPB), !!(t.c_cflag & CRTSCTS), !!(t.c_iflag & IXON),
-             !!(t.c_iflag & IXOFF));
-    return reply;
+std::string DO_ATTR(int n) {
+  termios t;
+  if (ports[n].slave < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  if (tcgetattr(ports[n].slave, &t) != 0) return std::string("ERR tcgetattr: ") + strerror(errno);
+  static const int sizes[] = {5, 6, 7, 8};
+  int csize = sizes[(t.c_cflag & CSIZE) == CS5   ? 0
+                    : (t.c_cflag & CSIZE) == CS6 ? 1
+                    : (t.c_cflag & CSIZE) == CS7 ? 2
+                                                 : 3];
+  char reply[200];
+  snprintf(reply, sizeof reply,
+           "OK speed=%ld csize=%d parenb=%d cstopb=%d crtscts=%d ixon=%d ixoff=%d",
+           BAUD_OF(cfgetospeed(&t)), csize, !!(t.c_cflag & PARENB), !!(t.c_cflag & CSTOPB),
+           !!(t.c_cflag & CRTSCTS), !!(t.c_iflag & IXON), !!(t.c_iflag & IXOFF));
+  return reply;
 }
 
-std::string DO_GONE(int n)
-{
-    if (ports[n].master < 0)
-        return "ERR COM" + std::to_string(n) + " has no pty";
-    close(ports[n].master);
-    ports[n].master = -1;
-    return "OK";
+std::string DO_GONE(int n) {
+  if (ports[n].master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  close(ports[n].master);
+  ports[n].master = -1;
+  return "OK";
 }
 
-std::string DO_STALL(int n)
-{
-    if (ports[n].master < 0)
-        return "ERR COM" + std::to_string(n) + " has no pty";
-    ports[n].stalled = true;
-    return "OK";
+std::string DO_STALL(int n) {
+  if (ports[n].master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  ports[n].stalled = true;
+  return "OK";
 }
 
-std::string POINT_AT(int n, const std::string& target)
-{
-    DROP(ports[n]);
-    if (!POINT_LINK(LINK_PATH(n), target))
-        return std::string("ERR link: ") + strerror(errno);
-    return "OK";
+std::string POINT_AT(int n, const std::string& target) {
+  DROP(ports[n]);
+  if (!POINT_LINK(LINK_PATH(n), target)) return std::string("ERR link: ") + strerror(errno);
+  return "OK";
 }
 
-std::string RUN_COMMAND(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t at = 0;
-    while (at < line.size()) {
-        size_t end = line.find_first_of(" \t\r", at);
-        if (end == std::string::npos)
-            end = line.size();
-        if (end > at)
-            words.push_back(line.substr(at, end - at));
-        at = end + 1;
-    }
-    if (words.size() < 2)
-        return "ERR expected: COMMAND n [...]";
-    int n = atoi(words[1].c_str());
-    if (n < 1 || n > PORTS)
-        return "ERR port number out of 1.." + std::to_string(PORTS) + ": " + words[1];
-    const std::string& verb = words[0];
-    std::vector<std::string> args(words.begin() + 2, words.end());
-    if (verb == "PTY")
-        return DO_PTY(n, args);
-    if (verb == "HELD")
-        return POINT_AT(n, link_dir + "/held");
-    if (verb == "FULL")
-        return POINT_AT(n, "/dev/full");
-    if (verb == "FILE")
-        return DO_FILE(n);
-    if (verb == "CONTENT")
-        return DO_CONTENT(n);
-    if (verb == "BYTES")
-        return DO_BYTES(n);
-    if (verb == "ATTR")
-        return DO_ATTR(n);
-    if (verb == "STALL")
-        return DO_STALL(n);
-    if (verb == "GONE")
-        return DO_GONE(n);
-    return "ERR unknown command " + verb;
+std::string RUN_COMMAND(const std::string& line) {
+  std::vector<std::string> words;
+  size_t at = 0;
+  while (at < line.size()) {
+    size_t end = line.find_first_of(" \t\r", at);
+    if (end == std::string::npos) end = line.size();
+    if (end > at) words.push_back(line.substr(at, end - at));
+    at = end + 1;
+  }
+  if (words.size() < 2) return "ERR expected: COMMAND n [...]";
+  int n = atoi(words[1].c_str());
+  if (n < 1 || n > PORTS)
+    return "ERR port number out of 1.." + std::to_string(PORTS) + ": " + words[1];
+  const std::string& verb = words[0];
+  std::vector<std::string> args(words.begin() + 2, words.end());
+  if (verb == "PTY") return DO_PTY(n, args);
+  if (verb == "HELD") return POINT_AT(n, link_dir + "/held");
+  if (verb == "FULL") return POINT_AT(n, "/dev/full");
+  if (verb == "FILE") return DO_FILE(n);
+  if (verb == "CONTENT") return DO_CONTENT(n);
+  if (verb == "BYTES") return DO_BYTES(n);
+  if (verb == "ATTR") return DO_ATTR(n);
+  if (verb == "STALL") return DO_STALL(n);
+  if (verb == "GONE") return DO_GONE(n);
+  return "ERR unknown command " + verb;
 }
 
-bool SEND_ALL(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t sent = send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        done += (size_t)sent;
-    }
-    return true;
+bool SEND_ALL(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t sent = send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+    if (sent <= 0) return false;
+    done += (size_t)sent;
+  }
+  return true;
 }
 
 // Answers the commands of one client until it disconnects, draining every pty meanwhile
 // so that a writer never blocks on a full pty buffer.
-void SERVE_CLIENT(int client)
-{
-    std::string pending;
-    while (!stop_requested) {
-        std::vector<pollfd> fds;
-        fds.push_back({client, POLLIN, 0});
-        for (int n = 1; n <= PORTS; n++)
-            if (ports[n].master >= 0 && !ports[n].stalled)
-                fds.push_back({ports[n].master, POLLIN, 0});
-        if (poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR)
-            return;
-        for (int n = 1; n <= PORTS; n++)
-            DRAIN(ports[n]);
-        if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
-            continue;
-        char buffer[1024];
-        ssize_t got = recv(client, buffer, sizeof buffer, 0);
-        if (got <= 0)
-            return;
-        pending.append(buffer, (size_t)got);
-        size_t end;
-        while ((end = pending.find('\n')) != std::string::npos) {
-            std::string reply = RUN_COMMAND(pending.substr(0, end)) + "\n";
-            pending.erase(0, end + 1);
-            if (!SEND_ALL(client, reply))
-                return;
-        }
+void SERVE_CLIENT(int client) {
+  std::string pending;
+  while (!stop_requested) {
+    std::vector<pollfd> fds;
+    fds.push_back({client, POLLIN, 0});
+    for (int n = 1; n <= PORTS; n++)
+      if (ports[n].master >= 0 && !ports[n].stalled) fds.push_back({ports[n].master, POLLIN, 0});
+    if (poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR) return;
+    for (int n = 1; n <= PORTS; n++) DRAIN(ports[n]);
+    if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+    char buffer[1024];
+    ssize_t got = recv(client, buffer, sizeof buffer, 0);
+    if (got <= 0) return;
+    pending.append(buffer, (size_t)got);
+    size_t end;
+    while ((end = pending.find('\n')) != std::string::npos) {
+      std::string reply = RUN_COMMAND(pending.substr(0, end)) + "\n";
+      pending.erase(0, end + 1);
+      if (!SEND_ALL(client, reply)) return;
     }
+  }
 }
 
 // Returns the listening socket on 127.0.0.1 at an ephemeral port, or -1.
-int LISTEN_LOCAL(int* port_number)
-{
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || bind(fd, (sockaddr*)&address, sizeof address) != 0 || listen(fd, 4) != 0 ||
-        getsockname(fd, (sockaddr*)&address, &length) != 0)
-        return -1;
-    *port_number = ntohs(address.sin_port);
-    return fd;
+int LISTEN_LOCAL(int* port_number) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (fd < 0 || bind(fd, (sockaddr*)&address, sizeof address) != 0 || listen(fd, 4) != 0 ||
+      getsockname(fd, (sockaddr*)&address, &length) != 0)
+    return -1;
+  *port_number = ntohs(address.sin_port);
+  return fd;
 }
 
 // Writes the text under a temporary name first so a reader never sees half of it.
-bool WRITE_FILE_ATOMIC(const std::string& path, const std::string& text)
-{
-    std::string temp = path + ".new";
-    FILE* f = fopen(temp.c_str(), "w");
-    if (!f || fputs(text.c_str(), f) < 0 || fclose(f) != 0)
-        return false;
-    return rename(temp.c_str(), path.c_str()) == 0;
+bool WRITE_FILE_ATOMIC(const std::string& path, const std::string& text) {
+  std::string temp = path + ".new";
+  FILE* f = fopen(temp.c_str(), "w");
+  if (!f || fputs(text.c_str(), f) < 0 || fclose(f) != 0) return false;
+  return rename(temp.c_str(), path.c_str()) == 0;
 }
 
-int SERVE(const std::string& dir, const std::string& port_file)
-{
-    link_dir = dir;
-    mkdir(dir.c_str(), 0755);
-    std::string held = dir + "/held";
-    if (mkdir(held.c_str(), 0755) != 0 && errno != EEXIST) {
-        fprintf(stderr, "ptyhost: cannot make %s: %s\n", held.c_str(), strerror(errno));
-        return 1;
+int SERVE(const std::string& dir, const std::string& port_file) {
+  link_dir = dir;
+  mkdir(dir.c_str(), 0755);
+  std::string held = dir + "/held";
+  if (mkdir(held.c_str(), 0755) != 0 && errno != EEXIST) {
+    fprintf(stderr, "ptyhost: cannot make %s: %s\n", held.c_str(), strerror(errno));
+    return 1;
+  }
+  for (int n = 1; n <= PORTS; n++)
+    if (!POINT_LINK(LINK_PATH(n), held)) {
+      fprintf(stderr, "ptyhost: cannot link %s: %s\n", LINK_PATH(n).c_str(), strerror(errno));
+      return 1;
     }
-    for (int n = 1; n <= PORTS; n++)
-        if (!POINT_LINK(LINK_PATH(n), held)) {
-            fprintf(stderr, "ptyhost: cannot link %s: %s\n", LINK_PATH(n).c_str(),
-                    strerror(errno));
-            return 1;
-        }
-    int port_number = 0;
-    int listener = LISTEN_LOCAL(&port_number);
-    if (listener < 0 || !WRITE_FILE_ATOMIC(port_file, std::to_string(port_number) + "\n")) {
-        fprintf(stderr, "ptyhost: cannot listen or write %s: %s\n", port_file.c_str(),
-                strerror(errno));
-        return 1;
+  int port_number = 0;
+  int listener = LISTEN_LOCAL(&port_number);
+  if (listener < 0 || !WRITE_FILE_ATOMIC(port_file, std::to_string(port_number) + "\n")) {
+    fprintf(stderr, "ptyhost: cannot listen or write %s: %s\n", port_file.c_str(), strerror(errno));
+    return 1;
+  }
+  fprintf(stderr, "ptyhost: serving %s on 127.0.0.1:%d\n", dir.c_str(), port_number);
+  while (!stop_requested) {
+    int client = accept4(listener, NULL, NULL, SOCK_CLOEXEC);
+    if (client < 0) {
+      if (errno == EINTR) continue;
+      perror("ptyhost: accept");
+      return 1;
     }
-    fprintf(stderr, "ptyhost: serving %s on 127.0.0.1:%d\n", dir.c_str(), port_number);
-    while (!stop_requested) {
-        int client = accept4(listener, NULL, NULL, SOCK_CLOEXEC);
-        if (client < 0) {
-            if (errno == EINTR)
-                continue;
-            perror("ptyhost: accept");
-            return 1;
-        }
-        SERVE_CLIENT(client);
-        close(client);
-    }
-    return 0;
+    SERVE_CLIENT(client);
+    close(client);
+  }
+  return 0;
 }
 
-void PRINT_CHUNK(const char* bytes, size_t count, unsigned long long offset)
-{
-    for (size_t row = 0; row < count; row += 16) {
-        char line[120];
-        int at = snprintf(line, sizeof line, "%08llx ", offset + row);
-        for (size_t i = row; i < row + 16; i++)
-            at += i < count ? snprintf(line + at, sizeof line - at, " %02x",
-                                       (unsigned char)bytes[i])
-                            : snprintf(line + at, sizeof line - at, "   ");
-        at += snprintf(line + at, sizeof line - at, "  |");
-        for (size_t i = row; i < row + 16 && i < count; i++) {
-            unsigned char c = (unsigned char)bytes[i];
-            line[at++] = c >= 0x20 && c < 0x7f ? (char)c : '.';
-        }
-        snprintf(line + at, sizeof line - at, "|");
-        puts(line);
+void PRINT_CHUNK(const char* bytes, size_t count, unsigned long long offset) {
+  for (size_t row = 0; row < count; row += 16) {
+    char line[120];
+    int at = snprintf(line, sizeof line, "%08llx ", offset + row);
+    for (size_t i = row; i < row + 16; i++)
+      at += i < count ? snprintf(line + at, sizeof line - at, " %02x", (unsigned char)bytes[i])
+                      : snprintf(line + at, sizeof line - at, "   ");
+    at += snprintf(line + at, sizeof line - at, "  |");
+    for (size_t i = row; i < row + 16 && i < count; i++) {
+      unsigned char c = (unsigned char)bytes[i];
+      line[at++] = c >= 0x20 && c < 0x7f ? (char)c : '.';
     }
-    fflush(stdout);
+    snprintf(line + at, sizeof line - at, "|");
+    puts(line);
+  }
+  fflush(stdout);
 }
 
-int MONITOR(const std::string& path)
-{
-    Port port;
-    std::string slave_path;
-    if (!OPEN_RAW_PTY(port, &slave_path) || !POINT_LINK(path, slave_path)) {
-        fprintf(stderr, "ptyhost: cannot make a pty behind %s: %s\n", path.c_str(),
-                strerror(errno));
-        return 1;
+int MONITOR(const std::string& path) {
+  Port port;
+  std::string slave_path;
+  if (!OPEN_RAW_PTY(port, &slave_path) || !POINT_LINK(path, slave_path)) {
+    fprintf(stderr, "ptyhost: cannot make a pty behind %s: %s\n", path.c_str(), strerror(errno));
+    return 1;
+  }
+  fprintf(stderr, "ptyhost: %s -> %s; printing what arrives (Ctrl+C ends)\n", path.c_str(),
+          slave_path.c_str());
+  unsigned long long offset = 0;
+  while (!stop_requested) {
+    pollfd p = {port.master, POLLIN, 0};
+    if (poll(&p, 1, 500) <= 0) continue;
+    char buffer[4096];
+    ssize_t got = read(port.master, buffer, sizeof buffer);
+    if (got > 0) {
+      PRINT_CHUNK(buffer, (size_t)got, offset);
+      offset += (unsigned long long)got;
     }
-    fprintf(stderr, "ptyhost: %s -> %s; printing what arrives (Ctrl+C ends)\n",
-            path.c_str(), slave_path.c_str());
-    unsigned long long offset = 0;
-    while (!stop_requested) {
-        pollfd p = {port.master, POLLIN, 0};
-        if (poll(&p, 1, 500) <= 0)
-            continue;
-        char buffer[4096];
-        ssize_t got = read(port.master, buffer, sizeof buffer);
-        if (got > 0) {
-            PRINT_CHUNK(buffer, (size_t)got, offset);
-            offset += (unsigned long long)got;
-        }
-    }
-    unlink(path.c_str());
-    DROP(port);
-    return 0;
+  }
+  unlink(path.c_str());
+  DROP(port);
+  return 0;
 }
 
-void ON_STOP(int)
-{
-    stop_requested = 1;
-}
+void ON_STOP(int) { stop_requested = 1; }
 
-int USAGE()
-{
-    fprintf(stderr,
-            "usage: ptyhost serve --dir LINKDIR --port-file FILE\n"
-            "       ptyhost monitor --link PATH\n");
-    return 2;
+int USAGE() {
+  fprintf(stderr,
+          "usage: ptyhost serve --dir LINKDIR --port-file FILE\n"
+          "       ptyhost monitor --link PATH\n");
+  return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    signal(SIGPIPE, SIG_IGN);
-    struct sigaction stop = {};
-    stop.sa_handler = ON_STOP;  // no SA_RESTART: poll and accept return to check the flag
-    sigaction(SIGINT, &stop, NULL);
-    sigaction(SIGTERM, &stop, NULL);
-    std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "serve" && argc == 6 && std::string(argv[2]) == "--dir" &&
-        std::string(argv[4]) == "--port-file")
-        return SERVE(argv[3], argv[5]);
-    if (mode == "monitor" && argc == 4 && std::string(argv[2]) == "--link")
-        return MONITOR(argv[3]);
-    return USAGE();
+int main(int argc, char** argv) {
+  signal(SIGPIPE, SIG_IGN);
+  struct sigaction stop = {};
+  stop.sa_handler = ON_STOP;  // no SA_RESTART: poll and accept return to check the flag
+  sigaction(SIGINT, &stop, NULL);
+  sigaction(SIGTERM, &stop, NULL);
+  std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "serve" && argc == 6 && std::string(argv[2]) == "--dir" &&
+      std::string(argv[4]) == "--port-file")
+    return SERVE(argv[3], argv[5]);
+  if (mode == "monitor" && argc == 4 && std::string(argv[2]) == "--link") return MONITOR(argv[3]);
+  return USAGE();
 }
