@@ -1,0 +1,344 @@
+// Glimmerset.exe driven from outside, as a user would: the real program is started as its
+// own process, keys and mouse clicks go through SendInput, and what it did is read back
+// with standard window messages and from the pseudo-terminal behind COM1.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "ptyhost_client.h"
+
+#ifndef GLIMMERSET_EXE
+#error "GLIMMERSET_EXE must name the built Glimmerset.exe (a Unix path)"
+#endif
+
+static const wchar_t MAIN_TITLE[] = L"Glimmerset v1.1 (www.glimmerset.example)";
+static const int ID_PORT = 1012, ID_DELAY = 205, ID_BAUD_9600 = 135;
+static const int ID_BRIGHT_100 = 225, ID_SEND_TEXT = 250, ID_STORE_TO_EE = 255;
+static const int ID_FOUR_LINES = 260, ID_TWO_LINES = 265;
+static const int ID_LINES[4] = {230, 235, 240, 245};
+
+// Bounds of every wait: long enough for a loaded machine, short enough to fail fast.
+static const DWORD WAIT_MS = 5000;
+
+// After the screen message: the store command (ESC "X0"), then the 10-byte configuration
+// command of the initial options (100% brightness, no start-up screen, no delay, no modes).
+static const std::string STORE("\x1b\x58\x30", 3);
+static const std::string CONFIGURATION("\x1b\x57\x83\x80\x80\x80\x80\x80\x80\x80", 10);
+
+// Returns the program path as Windows sees it: Wine maps the Unix root to drive Z:.
+static std::wstring exe_path(void) {
+  std::string unix_path = GLIMMERSET_EXE;
+  std::wstring path = L"Z:";
+  for (char c : unix_path) path += c == '/' ? L'\\' : (wchar_t)(unsigned char)c;
+  return path;
+}
+
+// Returns true once <done> holds, polling every 10 ms; false after <ms> without it.
+static bool wait_until(const std::function<bool()>& done, DWORD ms = WAIT_MS) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+// What match_dialog looks for, and the window it found.
+struct DialogSearch {
+  DWORD pid;
+  const wchar_t* caption;
+  HWND found;
+};
+
+// Returns FALSE (stop) at the first visible "#32770" window of the process with the caption.
+static BOOL CALLBACK match_dialog(HWND window, LPARAM param) {
+  DialogSearch* search = (DialogSearch*)param;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[32] = L"", text[128] = L"";
+  GetClassNameW(window, cls, 32);
+  GetWindowTextW(window, text, 128);
+  if (pid != search->pid || !IsWindowVisible(window) || wcscmp(cls, L"#32770") != 0 ||
+      wcscmp(text, search->caption) != 0)
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// Returns the visible dialog of process <pid> with <caption>, or NULL.
+static HWND find_dialog(DWORD pid, const wchar_t* caption) {
+  DialogSearch search = {pid, caption, NULL};
+  EnumWindows(match_dialog, (LPARAM)&search);
+  return search.found;
+}
+
+// Returns the window that has the keyboard focus in <window>'s thread, or NULL.
+static HWND focus_of(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info)) return NULL;
+  return info.hwndFocus;
+}
+
+// Returns the control id of the focused control of <window>, or 0.
+static int focus_id(HWND window) {
+  HWND focus = focus_of(window);
+  return focus && GetParent(focus) == window ? GetDlgCtrlID(focus) : 0;
+}
+
+// Returns the text of control <id> of another process's window (WM_GETTEXT).
+static std::wstring control_text(HWND window, int id) {
+  wchar_t text[256] = L"";
+  SendMessageW(GetDlgItem(window, id), WM_GETTEXT, 256, (LPARAM)text);
+  return text;
+}
+
+// Returns the BM_GETCHECK state of button <id>.
+static LRESULT check_of(HWND window, int id) {
+  return SendMessageW(GetDlgItem(window, id), BM_GETCHECK, 0, 0);
+}
+
+// Returns true when SendInput queued all <count> events.
+static bool send_inputs(INPUT* inputs, UINT count) {
+  return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
+
+// Returns a keyboard event for virtual key <vk> (down, or up with KEYEVENTF_KEYUP).
+static INPUT key_event(WORD vk, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+// Returns true when the press and release of <vk> were queued.
+static bool press_key(WORD vk) {
+  INPUT inputs[2] = {key_event(vk, 0), key_event(vk, KEYEVENTF_KEYUP)};
+  return send_inputs(inputs, 2);
+}
+
+// Returns true when Alt+F4 was queued, keyed as a person does it.
+static bool press_alt_f4(void) {
+  INPUT inputs[4] = {key_event(VK_MENU, 0), key_event(VK_F4, 0), key_event(VK_F4, KEYEVENTF_KEYUP),
+                     key_event(VK_MENU, KEYEVENTF_KEYUP)};
+  return send_inputs(inputs, 4);
+}
+
+// Returns true when every character of <text> was queued as a typed (Unicode) key.
+static bool type_text(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT inputs[2] = {key_event(0, KEYEVENTF_UNICODE),
+                       key_event(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
+    inputs[0].ki.wScan = inputs[1].ki.wScan = c;
+    if (!send_inputs(inputs, 2)) return false;
+  }
+  return true;
+}
+
+// Returns true when a left click at the centre of control <id> was queued. A real mouse
+// click through SendInput (absolute move, down, up); Wine delivers it without a window
+// manager as long as the window is on top.
+static bool click_control(HWND window, int id) {
+  RECT r;
+  if (!GetWindowRect(GetDlgItem(window, id), &r)) return false;
+  int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  INPUT inputs[3] = {};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+  }
+  inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+  inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  return send_inputs(inputs, 3);
+}
+
+// The program under test and its window; one per test, ended by TearDown in any case.
+class Glimmerset : public ::testing::Test {
+ protected:
+  PROCESS_INFORMATION process_ = {};
+  HWND window_ = NULL;
+
+  void TearDown() override { end_process(); }
+
+  // Ends the program if it still runs (TerminateProcess as the last resort) and forgets
+  // it. Returns nothing.
+  void end_process(void) {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.hProcess, 99);
+      WaitForSingleObject(process_.hProcess, WAIT_MS);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    process_ = {};
+    window_ = NULL;
+  }
+
+  // Starts Glimmerset.exe and returns once its window is visible, in front, and has put
+  // the focus in its first field; fails the test (and returns false) otherwise.
+  bool start(void) {
+    std::wstring path = exe_path();
+    std::wstring command = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(path.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &process_)) {
+      ADD_FAILURE() << "CreateProcessW(" << testing::PrintToString(path) << ") failed, error "
+                    << GetLastError();
+      return false;
+    }
+    WaitForInputIdle(process_.hProcess, WAIT_MS);
+    DWORD pid = process_.dwProcessId;
+    if (!wait_until([&] { return (window_ = find_dialog(pid, MAIN_TITLE)) != NULL; })) {
+      ADD_FAILURE() << "no visible window titled \"Glimmerset v1.1 ...\" within " << WAIT_MS
+                    << " ms";
+      return false;
+    }
+    return bring_to_front();
+  }
+
+  // Returns true once the main window is the foreground window and a control in it has
+  // the focus; fails the test otherwise.
+  bool bring_to_front(void) {
+    bool ok = wait_until([&] {
+      if (GetForegroundWindow() != window_) SetForegroundWindow(window_);
+      return GetForegroundWindow() == window_ && focus_id(window_) != 0;
+    });
+    if (!ok)
+      ADD_FAILURE() << "the main window did not come to the front with a focused control"
+                    << " (foreground " << GetForegroundWindow() << ", main " << window_ << ")";
+    return ok;
+  }
+
+  // Waits for the "Done" box, checks its text, closes it with OK and returns once the
+  // main window takes input again; fails the test otherwise.
+  void dismiss_done_box(const char* input) {
+    HWND box = NULL;
+    DWORD pid = process_.dwProcessId;
+    if (!wait_until([&] { return (box = find_dialog(pid, L"Done")) != NULL; })) {
+      ADD_FAILURE() << input << ": no \"Done\" message box within " << WAIT_MS << " ms";
+      return;
+    }
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_STREQ(L"Configuration complete.", text) << input << ": text of the \"Done\" box";
+    EXPECT_FALSE(IsWindowEnabled(window_)) << input << ": main window while the box shows";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(box) && IsWindowEnabled(window_); }))
+        << input << ": the box did not close on OK, or the main window stayed disabled";
+  }
+
+  // Closes the program with Alt+F4 and checks that it ends at once with exit code 0.
+  void close_with_alt_f4(const char* input) {
+    ASSERT_TRUE(bring_to_front()) << input;
+    ASSERT_TRUE(press_alt_f4()) << input << ": SendInput error " << GetLastError();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 2000))
+        << input << ": the program still runs 2 s after Alt+F4";
+    DWORD code = 12345;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(0u, code) << input << ": exit code after Alt+F4";
+  }
+};
+
+TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
+  ASSERT_TRUE(PTY_FRESH(1));
+  ASSERT_TRUE(start());
+  EXPECT_EQ(ID_DELAY, focus_id(window_)) << "focus when the window first becomes active";
+  EXPECT_EQ(L"1", control_text(window_, ID_PORT)) << "port field";
+  static const struct {
+    int id;
+    const char* name;
+  } CHECKED[] = {{ID_BAUD_9600, "9600"},
+                 {ID_BRIGHT_100, "100%"},
+                 {ID_SEND_TEXT, "send text"},
+                 {ID_STORE_TO_EE, "store to EE"},
+                 {ID_FOUR_LINES, "4x20"}};
+  for (const auto& button : CHECKED)
+    EXPECT_EQ(BST_CHECKED, check_of(window_, button.id))
+        << "\"" << button.name << "\" (" << button.id << ")";
+  EXPECT_EQ(BST_UNCHECKED, check_of(window_, ID_TWO_LINES)) << "\"2x20\"";
+
+  ASSERT_TRUE(press_key(VK_RETURN)) << "SendInput error " << GetLastError();
+  dismiss_done_box("Enter in the initial window");
+
+  std::string expected = "\x0c" + std::string(80, ' ') + STORE + CONFIGURATION;
+  std::string sent = PTY_BYTES(1);
+  EXPECT_EQ(HEX_OF(expected), HEX_OF(sent)) << "bytes on COM1 (" << sent.size() << " of 94)";
+  // A pty keeps 8 data bits and no parity whatever is asked of it, so only the speed and
+  // the stop bits here prove what the program set; the rest guards against a garbled line.
+  PtyAttr line = PTY_ATTR(1);
+  ASSERT_TRUE(line.valid);
+  EXPECT_EQ(9600, line.speed) << "COM1 speed";
+  EXPECT_EQ(8, line.csize) << "COM1 data bits";
+  EXPECT_FALSE(line.parenb) << "COM1 parity";
+  EXPECT_FALSE(line.cstopb) << "COM1 two stop bits";
+
+  close_with_alt_f4("initial window");
+}
+
+// Two screen lines typed by a user; 2x20 picked with the mouse.
+struct TypedLines {
+  const wchar_t* line1;  // 20 characters: the last one moves the focus to line 2
+  const wchar_t* line2;  // shorter: padded with spaces to 20 on the way out
+};
+
+static const TypedLines TYPED[] = {
+    {L"Glimmerset VFD 20x2!", L"Line two"},
+    {L"0123456789 <>()[]#+-", L""},
+};
+
+// Returns <text> as single bytes (the cases hold ASCII only).
+static std::string ascii(const wchar_t* text) {
+  std::string bytes;
+  for (; *text; ++text) bytes += (char)*text;
+  return bytes;
+}
+
+TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
+  for (const TypedLines& c : TYPED) {
+    std::string input = "lines \"" + ascii(c.line1) + "\" / \"" + ascii(c.line2) + "\"";
+    SCOPED_TRACE(input);
+    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(start());
+
+    ASSERT_TRUE(click_control(window_, ID_LINES[0]));
+    ASSERT_TRUE(wait_until([&] { return focus_id(window_) == ID_LINES[0]; }))
+        << "focus after clicking line 1: " << focus_id(window_);
+    ASSERT_TRUE(type_text(c.line1));
+    ASSERT_TRUE(wait_until([&] { return focus_id(window_) == ID_LINES[1]; }))
+        << "focus after 20 characters in line 1: " << focus_id(window_) << ", expected "
+        << ID_LINES[1];
+    ASSERT_TRUE(type_text(c.line2));
+    ASSERT_TRUE(wait_until([&] { return control_text(window_, ID_LINES[1]) == c.line2; }))
+        << "line 2 holds \"" << ascii(control_text(window_, ID_LINES[1]).c_str()) << "\"";
+    EXPECT_EQ(std::wstring(c.line1), control_text(window_, ID_LINES[0])) << "line 1 text";
+
+    ASSERT_TRUE(click_control(window_, ID_TWO_LINES));
+    ASSERT_TRUE(wait_until([&] { return check_of(window_, ID_TWO_LINES) == BST_CHECKED; }))
+        << "\"2x20\" not checked after a click";
+    EXPECT_EQ(BST_UNCHECKED, check_of(window_, ID_FOUR_LINES)) << "\"4x20\" after the click";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 enabled";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 enabled";
+
+    ASSERT_TRUE(press_key(VK_RETURN));
+    dismiss_done_box(input.c_str());
+    std::string line2 = ascii(c.line2);
+    std::string expected = "\x0c" + ascii(c.line1) + line2 + std::string(20 - line2.size(), ' ') +
+                           STORE + CONFIGURATION;
+    std::string sent = PTY_BYTES(1);
+    EXPECT_EQ(HEX_OF(expected), HEX_OF(sent)) << "bytes on COM1 (" << sent.size() << " of 54)";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 after sending";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 after sending";
+
+    close_with_alt_f4(input.c_str());
+    end_process();
+    if (HasFatalFailure()) return;
+  }
+}
