@@ -12,17 +12,7 @@
 #include "ptyhost_client.h"
 #include "ui/window.h"
 
-class Program : public ::testing::Test {
- protected:
-  void SetUp() override {
-    START_PROGRAM();
-    WATCH_MESSAGE_BOXES();
-  }
-  void TearDown() override {
-    END_PROGRAM();
-    TAKE_MESSAGE_BOXES();
-  }
-};
+typedef ProgramTest Program;
 
 TEST_F(Program, StartsWithTheInitialMarksTextsAndEnabledStates) {
   static const int CHECKED[] = {135, 225, 250, 255, 260};

@@ -55,16 +55,12 @@ static void expect_one_box(const wchar_t* caption, const wchar_t* text, const ch
 static const wchar_t DONE[] = L"Configuration complete.";
 static const wchar_t PORT_ERROR[] = L"Can't access specified comm port.\rPlease select another.";
 
-class ConfigRun : public ::testing::Test {
+class ConfigRun : public ProgramTest {
  protected:
+  // COM1 starts at another speed with two stop bits, so that the run has to set both.
   void SetUp() override {
     ASSERT_TRUE(PTY_FRESH(1, 19200, 2));
-    START_PROGRAM();
-    WATCH_MESSAGE_BOXES();
-  }
-  void TearDown() override {
-    END_PROGRAM();
-    TAKE_MESSAGE_BOXES();
+    ProgramTest::SetUp();
   }
 };
 

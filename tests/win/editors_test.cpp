@@ -14,17 +14,7 @@
 
 static const std::wstring ALPHABET = L"abcdefghijklmnopqrstuvwxyz";
 
-class Editing : public ::testing::Test {
- protected:
-  void SetUp() override {
-    START_PROGRAM();
-    WATCH_MESSAGE_BOXES();
-  }
-  void TearDown() override {
-    END_PROGRAM();
-    TAKE_MESSAGE_BOXES();
-  }
-};
+typedef ProgramTest Editing;
 
 static void focus(int id) {
   SetFocus(GetDlgItem(g_main_window, id));

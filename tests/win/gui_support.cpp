@@ -114,3 +114,13 @@ std::vector<SeenMessageBox> TAKE_MESSAGE_BOXES(void) {
   seen.swap(s_seen);
   return seen;
 }
+
+void ProgramTest::SetUp() {
+  START_PROGRAM();
+  WATCH_MESSAGE_BOXES();
+}
+
+void ProgramTest::TearDown() {
+  END_PROGRAM();
+  TAKE_MESSAGE_BOXES();
+}

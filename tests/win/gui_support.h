@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -47,3 +49,11 @@ void WATCH_MESSAGE_BOXES(void);
 
 // Returns the message boxes seen since the last call, and forgets them.
 std::vector<SeenMessageBox> TAKE_MESSAGE_BOXES(void);
+
+// A test that starts the program in-process, records its message boxes and ends it
+// afterwards.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui_support.h"
+#include "ptyhost_client.h"
 #include "serial/channel.h"
 #include "ui/window.h"
 
@@ -15,23 +16,13 @@ static std::vector<std::string> s_calls;  // "open <port> <rate>", "send <hex>",
 static int s_open_result = 1;
 static int s_write_failed = 0;
 
-static std::string hex(const char* bytes, size_t count) {
-  static const char digits[] = "0123456789abcdef";
-  std::string out;
-  for (size_t i = 0; i < count; i++) {
-    out += digits[(unsigned char)bytes[i] >> 4];
-    out += digits[bytes[i] & 15];
-  }
-  return out;
-}
-
 extern "C" int SER_OPEN(int port, int rate) {
   s_calls.push_back("open " + std::to_string(port) + " " + std::to_string(rate));
   return s_open_result;
 }
 
 extern "C" void SER_SEND(const char* bytes, size_t count) {
-  s_calls.push_back("send " + hex(bytes, count));
+  s_calls.push_back("send " + HEX_OF(std::string(bytes, count)));
 }
 
 extern "C" int SER_CLOSE(void) {
