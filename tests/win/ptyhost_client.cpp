@@ -84,16 +84,6 @@ static std::string UNHEX(const std::string& hex) {
   return bytes;
 }
 
-std::string HEX_OF(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char c : bytes) {
-    hex += digits[c >> 4];
-    hex += digits[c & 15];
-  }
-  return hex;
-}
-
 bool PTY_FRESH(int port, int speed, int stopbits, bool crtscts, bool ixon) {
   std::string command = "PTY " + std::to_string(port);
   if (speed != 0)

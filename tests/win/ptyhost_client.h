@@ -17,6 +17,8 @@
 
 #include <string>
 
+#include "tools/ptyhost/hex.h"
+
 // Sends one command line (see tools/ptyhost/ptyhost.cpp) and returns the host's reply
 // line without its line end: "OK ..." or "ERR <reason>". Returns "" and fails the test
 // when the host cannot be reached.
@@ -67,6 +69,3 @@ void PORT_FILE(int port);
 
 // Returns the current bytes of the plain file behind COM<port> (see PORT_FILE), or "".
 std::string FILE_CONTENT(int port);
-
-// Returns <bytes> as lowercase hex pairs, for failure messages and comparisons.
-std::string HEX_OF(const std::string& bytes);

@@ -37,6 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "hex.h"
+
 namespace {
 
 const int PORTS = 99;
@@ -58,16 +60,6 @@ long long NOW_MS() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
-std::string HEX(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char c : bytes) {
-    hex += digits[c >> 4];
-    hex += digits[c & 15];
-  }
-  return hex;
 }
 
 // Replaces <path> by a symlink to <target> in one step (link under a temporary name, then
@@ -191,7 +183,7 @@ std::string DO_CONTENT(int n) {
   int c;
   while ((c = fgetc(f)) != EOF) bytes += (char)c;
   fclose(f);
-  return "OK " + HEX(bytes);
+  return "OK " + HEX_OF(bytes);
 }
 
 // Collects what the master has received until the line has been quiet for 100 ms (the
@@ -207,7 +199,7 @@ std::string DO_BYTES(int n) {
     poll(&p, 1, 20);
     if (DRAIN(port) > 0) last = NOW_MS();
   }
-  std::string reply = "OK " + HEX(port.received);
+  std::string reply = "OK " + HEX_OF(port.received);
   port.received.clear();
   return reply;
 }

@@ -1,0 +1,17 @@
+// Bytes on the pty host's text protocol travel as lowercase hex pairs, so that any byte
+// value, 0x00 and line ends included, fits in one reply line. Shared by the host and the
+// Windows tests' client.
+#pragma once
+
+#include <string>
+
+// Returns <bytes> as lowercase hex pairs.
+inline std::string HEX_OF(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  return hex;
+}
