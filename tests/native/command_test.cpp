@@ -3,11 +3,6 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 
-TEST(Command, FixedParts) {
-  EXPECT_EQ(std::string("\x1B\x57"), CONFIG_COMMAND_START);
-  EXPECT_EQ(std::string(4, '\x80'), CONFIG_COMMAND_END);
-}
-
 TEST(Command, BaudRate) {
   EXPECT_EQ(9600, BAUD_RATE(true, false));
   EXPECT_EQ(2400, BAUD_RATE(false, true));

@@ -35,8 +35,6 @@ TEST(ScreenText, TwoLinesLeaveLinesThreeAndFourOut) {
   EXPECT_EQ(std::string(80, ' '), BUILD_SCREEN_TEXT(empty, true));
 }
 
-TEST(ScreenText, StoreCommand) { EXPECT_EQ(std::string("\x1B\x58\x30"), STORE_COMMAND); }
-
 // A double-byte code page stand-in: bytes from 0x81 up lead a two-byte character.
 static bool lead_from_0x81(unsigned char byte) { return byte >= 0x81; }
 static bool no_lead(unsigned char) { return false; }

@@ -165,6 +165,10 @@ TEST(MainWindow, WindowStyleCaptionClientSizeAndFont) {
   ReleaseDC(NULL, screen);
   EXPECT_EQ(FW_NORMAL, logfont.lfWeight);
   EXPECT_FALSE(logfont.lfItalic);
+  // The description asks for the ANSI character set; Wine builds every dialog font with
+  // DEFAULT_CHARSET, which maps to the same ANSI font there.
+  EXPECT_TRUE(logfont.lfCharSet == ANSI_CHARSET || logfont.lfCharSet == DEFAULT_CHARSET)
+      << "character set " << (int)logfont.lfCharSet;
   for (HWND c = GetWindow(g_main_window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
     if (GetDlgCtrlID(c) != 1013) {  // the up-down control draws arrows only, keeps no font
       EXPECT_EQ(font, (HFONT)SendMessageW(c, WM_GETFONT, 0, 0)) << "font of " << GetDlgCtrlID(c);
