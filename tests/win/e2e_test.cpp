@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
+#include "drive.h"
 #include "ptyhost_client.h"
 
 #ifndef GLIMMERSET_EXE
@@ -36,45 +36,6 @@ static std::wstring exe_path(void) {
   return path;
 }
 
-// Returns true once <done> holds, polling every 10 ms; false after <ms> without it.
-static bool wait_until(const std::function<bool()>& done, DWORD ms = WAIT_MS) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
-// What match_dialog looks for, and the window it found.
-struct DialogSearch {
-  DWORD pid;
-  const wchar_t* caption;
-  HWND found;
-};
-
-// Returns FALSE (stop) at the first visible "#32770" window of the process with the caption.
-static BOOL CALLBACK match_dialog(HWND window, LPARAM param) {
-  DialogSearch* search = (DialogSearch*)param;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t cls[32] = L"", text[128] = L"";
-  GetClassNameW(window, cls, 32);
-  GetWindowTextW(window, text, 128);
-  if (pid != search->pid || !IsWindowVisible(window) || wcscmp(cls, L"#32770") != 0 ||
-      wcscmp(text, search->caption) != 0)
-    return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// Returns the visible dialog of process <pid> with <caption>, or NULL.
-static HWND find_dialog(DWORD pid, const wchar_t* caption) {
-  DialogSearch search = {pid, caption, NULL};
-  EnumWindows(match_dialog, (LPARAM)&search);
-  return search.found;
-}
-
 // Returns the window that has the keyboard focus in <window>'s thread, or NULL.
 static HWND focus_of(HWND window) {
   GUITHREADINFO info = {};
@@ -99,64 +60,6 @@ static std::wstring control_text(HWND window, int id) {
 // Returns the BM_GETCHECK state of button <id>.
 static LRESULT check_of(HWND window, int id) {
   return SendMessageW(GetDlgItem(window, id), BM_GETCHECK, 0, 0);
-}
-
-// Returns true when SendInput queued all <count> events.
-static bool send_inputs(INPUT* inputs, UINT count) {
-  return SendInput(count, inputs, sizeof(INPUT)) == count;
-}
-
-// Returns a keyboard event for virtual key <vk> (down, or up with KEYEVENTF_KEYUP).
-static INPUT key_event(WORD vk, DWORD flags) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.dwFlags = flags;
-  return input;
-}
-
-// Returns true when the press and release of <vk> were queued.
-static bool press_key(WORD vk) {
-  INPUT inputs[2] = {key_event(vk, 0), key_event(vk, KEYEVENTF_KEYUP)};
-  return send_inputs(inputs, 2);
-}
-
-// Returns true when Alt+F4 was queued, keyed as a person does it.
-static bool press_alt_f4(void) {
-  INPUT inputs[4] = {key_event(VK_MENU, 0), key_event(VK_F4, 0), key_event(VK_F4, KEYEVENTF_KEYUP),
-                     key_event(VK_MENU, KEYEVENTF_KEYUP)};
-  return send_inputs(inputs, 4);
-}
-
-// Returns true when every character of <text> was queued as a typed (Unicode) key.
-static bool type_text(const std::wstring& text) {
-  for (wchar_t c : text) {
-    INPUT inputs[2] = {key_event(0, KEYEVENTF_UNICODE),
-                       key_event(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
-    inputs[0].ki.wScan = inputs[1].ki.wScan = c;
-    if (!send_inputs(inputs, 2)) return false;
-  }
-  return true;
-}
-
-// Returns true when a left click at the centre of control <id> was queued. A real mouse
-// click through SendInput (absolute move, down, up); Wine delivers it without a window
-// manager as long as the window is on top.
-static bool click_control(HWND window, int id) {
-  RECT r;
-  if (!GetWindowRect(GetDlgItem(window, id), &r)) return false;
-  int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-  INPUT inputs[3] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
-  }
-  inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-  inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-  inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-  return send_inputs(inputs, 3);
 }
 
 // The program under test and its window; one per test, ended by TearDown in any case.
@@ -196,7 +99,7 @@ class Glimmerset : public ::testing::Test {
     }
     WaitForInputIdle(process_.hProcess, WAIT_MS);
     DWORD pid = process_.dwProcessId;
-    if (!wait_until([&] { return (window_ = find_dialog(pid, MAIN_TITLE)) != NULL; })) {
+    if (!WAIT_UNTIL([&] { return (window_ = FIND_DIALOG(pid, MAIN_TITLE)) != NULL; }, WAIT_MS)) {
       ADD_FAILURE() << "no visible window titled \"Glimmerset v1.1 ...\" within " << WAIT_MS
                     << " ms";
       return false;
@@ -207,10 +110,8 @@ class Glimmerset : public ::testing::Test {
   // Returns true once the main window is the foreground window and a control in it has
   // the focus; fails the test otherwise.
   bool bring_to_front(void) {
-    bool ok = wait_until([&] {
-      if (GetForegroundWindow() != window_) SetForegroundWindow(window_);
-      return GetForegroundWindow() == window_ && focus_id(window_) != 0;
-    });
+    bool ok =
+        BRING_TO_FRONT(window_) && WAIT_UNTIL([&] { return focus_id(window_) != 0; }, WAIT_MS);
     if (!ok)
       ADD_FAILURE() << "the main window did not come to the front with a focused control"
                     << " (foreground " << GetForegroundWindow() << ", main " << window_ << ")";
@@ -222,7 +123,7 @@ class Glimmerset : public ::testing::Test {
   void dismiss_done_box(const char* input) {
     HWND box = NULL;
     DWORD pid = process_.dwProcessId;
-    if (!wait_until([&] { return (box = find_dialog(pid, L"Done")) != NULL; })) {
+    if (!WAIT_UNTIL([&] { return (box = FIND_DIALOG(pid, L"Done")) != NULL; }, WAIT_MS)) {
       ADD_FAILURE() << input << ": no \"Done\" message box within " << WAIT_MS << " ms";
       return;
     }
@@ -231,14 +132,14 @@ class Glimmerset : public ::testing::Test {
     EXPECT_STREQ(L"Configuration complete.", text) << input << ": text of the \"Done\" box";
     EXPECT_FALSE(IsWindowEnabled(window_)) << input << ": main window while the box shows";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(wait_until([&] { return !IsWindow(box) && IsWindowEnabled(window_); }))
+    EXPECT_TRUE(WAIT_UNTIL([&] { return !IsWindow(box) && IsWindowEnabled(window_); }, WAIT_MS))
         << input << ": the box did not close on OK, or the main window stayed disabled";
   }
 
   // Closes the program with Alt+F4 and checks that it ends at once with exit code 0.
   void close_with_alt_f4(const char* input) {
     ASSERT_TRUE(bring_to_front()) << input;
-    ASSERT_TRUE(press_alt_f4()) << input << ": SendInput error " << GetLastError();
+    ASSERT_TRUE(INPUT_ALT_F4()) << input << ": SendInput error " << GetLastError();
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 2000))
         << input << ": the program still runs 2 s after Alt+F4";
     DWORD code = 12345;
@@ -265,7 +166,7 @@ TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
         << "\"" << button.name << "\" (" << button.id << ")";
   EXPECT_EQ(BST_UNCHECKED, check_of(window_, ID_TWO_LINES)) << "\"2x20\"";
 
-  ASSERT_TRUE(press_key(VK_RETURN)) << "SendInput error " << GetLastError();
+  ASSERT_TRUE(INPUT_KEY(VK_RETURN)) << "SendInput error " << GetLastError();
   dismiss_done_box("Enter in the initial window");
 
   std::string expected = "\x0c" + std::string(80, ' ') + STORE + CONFIGURATION;
@@ -308,26 +209,26 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
     ASSERT_TRUE(PTY_FRESH(1));
     ASSERT_TRUE(start());
 
-    ASSERT_TRUE(click_control(window_, ID_LINES[0]));
-    ASSERT_TRUE(wait_until([&] { return focus_id(window_) == ID_LINES[0]; }))
+    ASSERT_TRUE(INPUT_CLICK(GetDlgItem(window_, ID_LINES[0])));
+    ASSERT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_LINES[0]; }, WAIT_MS))
         << "focus after clicking line 1: " << focus_id(window_);
-    ASSERT_TRUE(type_text(c.line1));
-    ASSERT_TRUE(wait_until([&] { return focus_id(window_) == ID_LINES[1]; }))
+    ASSERT_TRUE(INPUT_TEXT(c.line1));
+    ASSERT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_LINES[1]; }, WAIT_MS))
         << "focus after 20 characters in line 1: " << focus_id(window_) << ", expected "
         << ID_LINES[1];
-    ASSERT_TRUE(type_text(c.line2));
-    ASSERT_TRUE(wait_until([&] { return control_text(window_, ID_LINES[1]) == c.line2; }))
+    ASSERT_TRUE(INPUT_TEXT(c.line2));
+    ASSERT_TRUE(WAIT_UNTIL([&] { return control_text(window_, ID_LINES[1]) == c.line2; }, WAIT_MS))
         << "line 2 holds \"" << ascii(control_text(window_, ID_LINES[1]).c_str()) << "\"";
     EXPECT_EQ(std::wstring(c.line1), control_text(window_, ID_LINES[0])) << "line 1 text";
 
-    ASSERT_TRUE(click_control(window_, ID_TWO_LINES));
-    ASSERT_TRUE(wait_until([&] { return check_of(window_, ID_TWO_LINES) == BST_CHECKED; }))
+    ASSERT_TRUE(INPUT_CLICK(GetDlgItem(window_, ID_TWO_LINES)));
+    ASSERT_TRUE(WAIT_UNTIL([&] { return check_of(window_, ID_TWO_LINES) == BST_CHECKED; }, WAIT_MS))
         << "\"2x20\" not checked after a click";
     EXPECT_EQ(BST_UNCHECKED, check_of(window_, ID_FOUR_LINES)) << "\"4x20\" after the click";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 enabled";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 enabled";
 
-    ASSERT_TRUE(press_key(VK_RETURN));
+    ASSERT_TRUE(INPUT_KEY(VK_RETURN));
     dismiss_done_box(input.c_str());
     std::string line2 = ascii(c.line2);
     std::string expected = "\x0c" + ascii(c.line1) + line2 + std::string(20 - line2.size(), ' ') +

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 
+#include "drive.h"
+
 namespace {
 
 const wchar_t DIALOG_CLASS[] = L"#32770";
@@ -24,7 +26,6 @@ const int BOX_TEXT_ID = 0xFFFF;         // the static that holds a message box's
 const DWORD WINDOW_TIMEOUT_MS = 20000;  // a first start in a fresh prefix takes a while
 const DWORD BOX_TIMEOUT_MS = 10000;
 const DWORD CLOSE_TIMEOUT_MS = 10000;
-const DWORD POLL_MS = 50;
 
 std::string UTF8(const std::wstring& text) {
   if (text.empty()) return std::string();
@@ -34,21 +35,9 @@ std::string UTF8(const std::wstring& text) {
   return out;
 }
 
-std::wstring WINDOW_TEXT(HWND window) {
-  wchar_t buffer[512] = L"";
-  GetWindowTextW(window, buffer, 512);
-  return buffer;
-}
-
 int FAIL(const char* what) {
   std::fprintf(stderr, "demo_driver: %s\n", what);
   return 1;
-}
-
-bool IS_DIALOG(HWND window) {
-  wchar_t name[64] = L"";
-  GetClassNameW(window, name, 64);
-  return lstrcmpW(name, DIALOG_CLASS) == 0;
 }
 
 HWND MAIN_WINDOW() {
@@ -56,93 +45,19 @@ HWND MAIN_WINDOW() {
   return window && IsWindowVisible(window) ? window : NULL;
 }
 
-// Calls `found` every POLL_MS until it returns a window or `timeout_ms` has passed.
-template <class Find>
-HWND WAIT_FOR(Find found, DWORD timeout_ms) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    HWND window = found();
-    if (window) return window;
-    if (GetTickCount() - start >= timeout_ms) return NULL;
-    Sleep(POLL_MS);
-  }
-}
-
-// A message box of the same process as the main window: a visible dialog whose caption
-// says how the configuration run ended.
-struct BoxSearch {
-  DWORD process;
-  HWND main;
-  HWND box;
-};
-
-BOOL CALLBACK FIND_BOX(HWND window, LPARAM param) {
-  BoxSearch* search = (BoxSearch*)param;
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (window == search->main || process != search->process || !IsWindowVisible(window) ||
-      !IS_DIALOG(window))
-    return TRUE;
-  std::wstring caption = WINDOW_TEXT(window);
-  if (caption == L"Done" || caption == L"Error") {
-    search->box = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
+// Returns the box with which the configuration run ended ("Done" or "Error"), or NULL.
 HWND MESSAGE_BOX_OF(HWND main) {
-  BoxSearch search = {0, main, NULL};
-  GetWindowThreadProcessId(main, &search.process);
-  EnumWindows(FIND_BOX, (LPARAM)&search);
-  return search.box;
-}
-
-// SetForegroundWindow from another process is honoured more readily while the two input
-// queues are attached.
-bool BRING_TO_FRONT(HWND window) {
-  if (GetForegroundWindow() == window) return true;
-  DWORD mine = GetCurrentThreadId();
-  DWORD theirs = GetWindowThreadProcessId(window, NULL);
-  AttachThreadInput(mine, theirs, TRUE);
-  SetForegroundWindow(window);
-  BringWindowToTop(window);
-  AttachThreadInput(mine, theirs, FALSE);
-  DWORD start = GetTickCount();
-  while (GetForegroundWindow() != window && GetTickCount() - start < 2000) Sleep(POLL_MS);
-  return GetForegroundWindow() == window;
-}
-
-void KEY(WORD key, bool up) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
-
-// Moves the mouse to the middle of `control` and clicks the left button there.
-void CLICK(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-  int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  INPUT input[3] = {};
-  for (INPUT& i : input) i.type = INPUT_MOUSE;
-  input[0].mi.dx = (LONG)(((x - left) * 65535LL) / (width > 1 ? width - 1 : 1));
-  input[0].mi.dy = (LONG)(((y - top) * 65535LL) / (height > 1 ? height - 1 : 1));
-  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(3, input, sizeof input[0]);
+  DWORD process = 0;
+  GetWindowThreadProcessId(main, &process);
+  HWND box = FIND_DIALOG(process, L"Done");
+  return box ? box : FIND_DIALOG(process, L"Error");
 }
 
 // The window exists, is shown and its program has reached its message loop.
 HWND READY_WINDOW(DWORD timeout_ms) {
   DWORD start = GetTickCount();
-  HWND window = WAIT_FOR(MAIN_WINDOW, timeout_ms);
-  if (!window) return NULL;
+  HWND window = NULL;
+  if (!WAIT_UNTIL([&] { return (window = MAIN_WINDOW()) != NULL; }, timeout_ms)) return NULL;
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process);
@@ -173,23 +88,22 @@ int PRESS_SEND() {
   // Enter presses the default button wherever the focus is; that needs the keyboard focus
   // in this window. Should another window keep the foreground (a window manager may refuse
   // the request), click the button instead.
-  if (BRING_TO_FRONT(window)) {
-    KEY(VK_RETURN, false);
-    KEY(VK_RETURN, true);
-  } else {
-    CLICK(send);
-  }
-  HWND box = WAIT_FOR([&] { return MESSAGE_BOX_OF(window); }, BOX_TIMEOUT_MS);
-  if (!box) return FAIL("no message box within 10 s of pressing Send");
+  if (BRING_TO_FRONT(window))
+    INPUT_KEY(VK_RETURN);
+  else
+    INPUT_CLICK(send);
+  HWND box = NULL;
+  if (!WAIT_UNTIL([&] { return (box = MESSAGE_BOX_OF(window)) != NULL; }, BOX_TIMEOUT_MS))
+    return FAIL("no message box within 10 s of pressing Send");
   Sleep(200);  // let the box finish drawing; the caller may want to see it
-  std::wstring caption = WINDOW_TEXT(box);
-  std::wstring text = WINDOW_TEXT(GetDlgItem(box, BOX_TEXT_ID));
+  std::wstring caption = TEXT_OF(box);
+  std::wstring text = TEXT_OF(GetDlgItem(box, BOX_TEXT_ID));
   for (wchar_t& c : text)
     if (c == L'\r' || c == L'\n') c = L' ';
   std::printf("box: %s: %s\n", UTF8(caption).c_str(), UTF8(text).c_str());
   std::fflush(stdout);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  if (WAIT_FOR([&] { return IsWindow(box) ? NULL : window; }, BOX_TIMEOUT_MS) == NULL)
+  if (!WAIT_UNTIL([&] { return !IsWindow(box); }, BOX_TIMEOUT_MS))
     return FAIL("the message box did not close");
   return caption == L"Done" ? 0 : FAIL("the configuration run reported an error");
 }
@@ -199,7 +113,7 @@ int CLOSE() {
   if (!window) return FAIL("no Glimmerset window to close");
   // What Alt+F4 and the close box both send; posted, so it works without the foreground.
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  if (WAIT_FOR([&] { return IsWindow(window) ? NULL : window; }, CLOSE_TIMEOUT_MS) == NULL)
+  if (!WAIT_UNTIL([&] { return !IsWindow(window); }, CLOSE_TIMEOUT_MS))
     return FAIL("the window did not close within 10 s");
   return 0;
 }

@@ -1,0 +1,101 @@
+#include "drive.h"
+
+bool WAIT_UNTIL(const std::function<bool()>& done, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+struct DialogSearch {
+  DWORD pid;
+  const wchar_t* caption;
+  HWND found;
+};
+
+// Stops the enumeration (returns FALSE) at the first window that matches the search.
+static BOOL CALLBACK match_dialog(HWND window, LPARAM param) {
+  DialogSearch* search = (DialogSearch*)param;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[32] = L"";
+  GetClassNameW(window, cls, 32);
+  if (pid != search->pid || !IsWindowVisible(window) || lstrcmpW(cls, L"#32770") != 0 ||
+      TEXT_OF(window) != search->caption)
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FIND_DIALOG(DWORD pid, const wchar_t* caption) {
+  DialogSearch search = {pid, caption, NULL};
+  EnumWindows(match_dialog, (LPARAM)&search);
+  return search.found;
+}
+
+std::wstring TEXT_OF(HWND window) {
+  wchar_t text[512] = L"";
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+bool BRING_TO_FRONT(HWND window) {
+  if (GetForegroundWindow() == window) return true;
+  DWORD mine = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(window, NULL);
+  AttachThreadInput(mine, theirs, TRUE);
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+  AttachThreadInput(mine, theirs, FALSE);
+  return WAIT_UNTIL([&] { return GetForegroundWindow() == window; }, 2000);
+}
+
+static INPUT key_event(WORD vk, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+static bool send_inputs(INPUT* inputs, UINT count) {
+  return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
+
+bool INPUT_KEY(WORD vk) {
+  INPUT inputs[2] = {key_event(vk, 0), key_event(vk, KEYEVENTF_KEYUP)};
+  return send_inputs(inputs, 2);
+}
+
+bool INPUT_ALT_F4(void) {
+  INPUT inputs[4] = {key_event(VK_MENU, 0), key_event(VK_F4, 0), key_event(VK_F4, KEYEVENTF_KEYUP),
+                     key_event(VK_MENU, KEYEVENTF_KEYUP)};
+  return send_inputs(inputs, 4);
+}
+
+bool INPUT_TEXT(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT inputs[2] = {key_event(0, KEYEVENTF_UNICODE),
+                       key_event(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
+    inputs[0].ki.wScan = inputs[1].ki.wScan = c;
+    if (!send_inputs(inputs, 2)) return false;
+  }
+  return true;
+}
+
+bool INPUT_CLICK(HWND control) {
+  RECT r;
+  if (!GetWindowRect(control, &r)) return false;
+  int x = (r.left + r.right) / 2 - GetSystemMetrics(SM_XVIRTUALSCREEN);
+  int y = (r.top + r.bottom) / 2 - GetSystemMetrics(SM_YVIRTUALSCREEN);
+  int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  INPUT inputs[3] = {};
+  for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+  inputs[0].mi.dx = MulDiv(x, 65535, width > 1 ? width - 1 : 1);
+  inputs[0].mi.dy = MulDiv(y, 65535, height > 1 ? height - 1 : 1);
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return send_inputs(inputs, 3);
+}

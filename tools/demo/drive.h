@@ -1,0 +1,37 @@
+// Driving another process's window from outside, as a person would: bounded waits,
+// finding its dialogs, and keys and mouse clicks through SendInput. Used by the headless
+// demonstration's driver and by the end-to-end tests.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Returns true once <done> holds, polling every 10 ms; false after <ms> without it.
+bool WAIT_UNTIL(const std::function<bool()>& done, DWORD ms);
+
+// Returns the visible dialog window ("#32770") of process <pid> whose caption is
+// <caption>, or NULL.
+HWND FIND_DIALOG(DWORD pid, const wchar_t* caption);
+
+// Returns the window's text.
+std::wstring TEXT_OF(HWND window);
+
+// Asks for <window> to become the foreground window (with the input queues attached
+// meanwhile, so that a request from another process is honoured). Returns true when it is
+// the foreground window within 2 s.
+bool BRING_TO_FRONT(HWND window);
+
+// Returns true when the press and release of virtual key <vk> were queued.
+bool INPUT_KEY(WORD vk);
+
+// Returns true when Alt+F4 was queued, keyed as a person does it.
+bool INPUT_ALT_F4(void);
+
+// Returns true when every character of <text> was queued as a typed (Unicode) key.
+bool INPUT_TEXT(const std::wstring& text);
+
+// Returns true when a left click at the centre of <control> was queued: an absolute move,
+// then the button down and up.
+bool INPUT_CLICK(HWND control);
