@@ -14,8 +14,13 @@ const wchar_t WRITE_ERROR_TEXT[] =
 const wchar_t ERROR_CAPTION[] = L"Error";
 const UINT RUN_MESSAGE_STYLE = MB_OK | MB_TASKMODAL | MB_SETFOREGROUND;
 
+// Shows the outcome and returns once the user closed it, with the main window active again
+// and the focus where it was. The box has no owner: when it closes, the platform activates
+// whichever window comes next, and ours, still disabled at that moment, is passed over.
 static void report(const wchar_t* text, const wchar_t* caption) {
+  int focus = FOCUSED_CONTROL();
   MessageBoxW(NULL, text, caption, RUN_MESSAGE_STYLE);
+  REACTIVATE_MAIN_WINDOW(focus);
 }
 
 static void send_pair(unsigned char first, unsigned char second) {

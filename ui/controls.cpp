@@ -44,6 +44,18 @@ void FOCUS_CONTROL(int id) {
   SetFocus(control(id));
 }
 
+int FOCUSED_CONTROL(void) {
+  HWND focus = GetFocus();
+  return focus && GetParent(focus) == g_main_window ? GetDlgCtrlID(focus) : 0;
+}
+
+void REACTIVATE_MAIN_WINDOW(int id) {
+  SetForegroundWindow(g_main_window);
+  // At once, also where a window manager grants the foreground only later.
+  SetActiveWindow(g_main_window);
+  if (id) SetFocus(control(id));
+}
+
 LRESULT SEND_TO_CONTROL(int id, UINT message, WPARAM wparam, LPARAM lparam) {
   return SendMessageW(control(id), message, wparam, lparam);
 }

@@ -31,6 +31,14 @@ void ENABLE_CONTROL(int id, bool enabled);
 // Brings the main window to the foreground and gives the control the keyboard focus.
 void FOCUS_CONTROL(int id);
 
+// Returns the id of the main window's control that has the keyboard focus, or 0 when none
+// has it.
+int FOCUSED_CONTROL(void);
+
+// Makes the main window the active, foreground window again and gives control <id> the
+// keyboard focus; with <id> 0 the focus goes where the platform's dialog handling puts it.
+void REACTIVATE_MAIN_WINDOW(int id);
+
 // Sends <message> to the control; returns the control's answer.
 LRESULT SEND_TO_CONTROL(int id, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -82,6 +82,29 @@ TEST_F(Program, EnterFromAScreenLineStartsTheRun) {
   EXPECT_STREQ(L"hi", WINDOW_TEXT(ID_LINE_2).c_str()) << "Enter went into the line";
 }
 
+TEST_F(Program, EveryMessageBoxGivesTheWindowBackWithItsFocus) {
+  static const struct {
+    const wchar_t* port;
+    int focus;
+    const wchar_t* caption;
+  } cases[] = {{L"1", ID_LINE_1, L"Done"}, {L"1", ID_DELAY, L"Done"}, {L"0", ID_LINE_3, L"Error"}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(PTY_FRESH(1));
+    SetDlgItemTextW(g_main_window, ID_PORT, c.port);
+    SetFocus(GetDlgItem(g_main_window, c.focus));
+    for (int run = 1; run <= 2; run++) {
+      PRESS_KEY(VK_RETURN);
+      std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+      ASSERT_EQ(1u, boxes.size()) << "Enter number " << run << " from " << c.focus;
+      EXPECT_STREQ(c.caption, boxes[0].caption.c_str());
+      EXPECT_EQ(g_main_window, GetActiveWindow()) << "after \"" << boxes[0].caption.c_str()
+                                                  << "\" (run " << run << ")";
+      EXPECT_EQ(g_main_window, GetForegroundWindow()) << "run " << run << " from " << c.focus;
+      EXPECT_EQ(c.focus, FOCUS_ID()) << "focus after run " << run;
+    }
+  }
+}
+
 TEST_F(Program, EscapeChangesNothing) {
   SetFocus(GetDlgItem(g_main_window, ID_LINE_1));
   TYPE_TEXT(L"keep");
@@ -129,6 +152,37 @@ TEST_F(Program, AltF4EndsTheLoop) {
 }
 
 static HHOOK s_refuse_hook;
+
+static LRESULT CALLBACK refuse_activation(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_ACTIVATE) return 1;
+  return CallNextHookEx(s_refuse_hook, code, wparam, lparam);
+}
+
+// Activation that comes only after start-up, as from a window manager or when another program
+// held the foreground: the focus still starts in the delay field, and Tab goes on from there in
+// the platform's order.
+TEST(ProgramStart, FirstFocusIsTheDelayFieldWhenActivationComesLater) {
+  static const struct {
+    const char* how;
+    void (*activate)(void);
+  } ways[] = {
+      {"SetForegroundWindow", [] { SetForegroundWindow(g_main_window); }},
+      {"SetActiveWindow", [] { SetActiveWindow(g_main_window); }},
+  };
+  for (const auto& way : ways) {
+    s_refuse_hook = SetWindowsHookExW(WH_CBT, refuse_activation, NULL, GetCurrentThreadId());
+    START_PROGRAM();
+    UnhookWindowsHookEx(s_refuse_hook);
+    EXPECT_EQ(NULL, g_active_window) << way.how << ": active before activation";
+    way.activate();
+    PUMP();
+    EXPECT_EQ(g_main_window, g_active_window) << way.how;
+    EXPECT_EQ(ID_DELAY, FOCUS_ID()) << way.how << ": first focus";
+    PRESS_KEY(VK_TAB);
+    EXPECT_EQ(ID_BRIGHT_100, FOCUS_ID()) << way.how << ": focus after Tab";
+    END_PROGRAM();
+  }
+}
 
 static LRESULT CALLBACK refuse_dialogs(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND) {
