@@ -15,13 +15,14 @@
 #endif
 
 static const wchar_t MAIN_TITLE[] = L"Glimmerset v1.1 (www.glimmerset.example)";
-static const int ID_PORT = 1012, ID_DELAY = 205, ID_BAUD_9600 = 135;
-static const int ID_BRIGHT_100 = 225, ID_SEND_TEXT = 250, ID_STORE_TO_EE = 255;
+static const int ID_PORT = 1012, ID_DELAY = 205, ID_BAUD_9600 = 135, ID_BRIGHT_100 = 225;
+static const int ID_SEND_TEXT = 250, ID_STORE_TO_EE = 255;
 static const int ID_FOUR_LINES = 260, ID_TWO_LINES = 265;
 static const int ID_LINES[4] = {230, 235, 240, 245};
 
-// Bounds of every wait: long enough for a loaded machine, short enough to fail fast.
-static const DWORD WAIT_MS = 5000;
+// Bound of every wait: far beyond what a loaded machine needs (a start takes well under a
+// second), so that only a program that never gets there fails.
+static const DWORD WAIT_MS = 20000;
 
 // After the screen message: the store command (ESC "X0"), then the 10-byte configuration
 // command of the initial options (100% brightness, no start-up screen, no delay, no modes).
@@ -84,13 +85,18 @@ class Glimmerset : public ::testing::Test {
     window_ = NULL;
   }
 
-  // Starts Glimmerset.exe and returns once its window is visible, in front, and has put
-  // the focus in its first field; fails the test (and returns false) otherwise.
-  bool start(void) {
+  // Starts Glimmerset.exe and returns once its window is visible; fails the test (and
+  // returns false) otherwise. With <activate> false the program's first ShowWindow shows
+  // the window without activating it, as the platform does when the starter asks for that.
+  bool start_in_background(bool activate = true) {
     std::wstring path = exe_path();
     std::wstring command = L"\"" + path + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    if (!activate) {
+      startup.dwFlags = STARTF_USESHOWWINDOW;
+      startup.wShowWindow = SW_SHOWNOACTIVATE;
+    }
     if (!CreateProcessW(path.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
                         &process_)) {
       ADD_FAILURE() << "CreateProcessW(" << testing::PrintToString(path) << ") failed, error "
@@ -104,8 +110,12 @@ class Glimmerset : public ::testing::Test {
                     << " ms";
       return false;
     }
-    return bring_to_front();
+    return true;
   }
+
+  // Starts Glimmerset.exe and returns once its window is visible, in front, and has put
+  // the focus in a control; fails the test (and returns false) otherwise.
+  bool start(void) { return start_in_background() && bring_to_front(); }
 
   // Returns true once the main window is the foreground window and a control in it has
   // the focus; fails the test otherwise.
@@ -118,9 +128,9 @@ class Glimmerset : public ::testing::Test {
     return ok;
   }
 
-  // Waits for the "Done" box, checks its text, closes it with OK and returns once the
-  // main window takes input again; fails the test otherwise.
-  void dismiss_done_box(const char* input) {
+  // Waits for the "Done" box, checks its text, closes it with OK and checks that the main
+  // window is back in front with the focus in control <focus>; fails the test otherwise.
+  void dismiss_done_box(const char* input, int focus) {
     HWND box = NULL;
     DWORD pid = process_.dwProcessId;
     if (!WAIT_UNTIL([&] { return (box = FIND_DIALOG(pid, L"Done")) != NULL; }, WAIT_MS)) {
@@ -134,14 +144,19 @@ class Glimmerset : public ::testing::Test {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WAIT_UNTIL([&] { return !IsWindow(box) && IsWindowEnabled(window_); }, WAIT_MS))
         << input << ": the box did not close on OK, or the main window stayed disabled";
+    EXPECT_TRUE(WAIT_UNTIL([&] { return GetForegroundWindow() == window_; }, WAIT_MS))
+        << input << ": the main window is not in front after the box (foreground "
+        << GetForegroundWindow() << ", main " << window_ << ")";
+    EXPECT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == focus; }, WAIT_MS))
+        << input << ": focus after the box: " << focus_id(window_) << ", expected " << focus;
   }
 
   // Closes the program with Alt+F4 and checks that it ends at once with exit code 0.
   void close_with_alt_f4(const char* input) {
     ASSERT_TRUE(bring_to_front()) << input;
     ASSERT_TRUE(INPUT_ALT_F4()) << input << ": SendInput error " << GetLastError();
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, 2000))
-        << input << ": the program still runs 2 s after Alt+F4";
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, WAIT_MS))
+        << input << ": the program still runs " << WAIT_MS << " ms after Alt+F4";
     DWORD code = 12345;
     GetExitCodeProcess(process_.hProcess, &code);
     EXPECT_EQ(0u, code) << input << ": exit code after Alt+F4";
@@ -166,12 +181,15 @@ TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
         << "\"" << button.name << "\" (" << button.id << ")";
   EXPECT_EQ(BST_UNCHECKED, check_of(window_, ID_TWO_LINES)) << "\"2x20\"";
 
-  ASSERT_TRUE(INPUT_KEY(VK_RETURN)) << "SendInput error " << GetLastError();
-  dismiss_done_box("Enter in the initial window");
-
+  // The second Enter right after the first box proves that the window took the keyboard back.
   std::string expected = "\x0c" + std::string(80, ' ') + STORE + CONFIGURATION;
-  std::string sent = PTY_BYTES(1);
-  EXPECT_EQ(HEX_OF(expected), HEX_OF(sent)) << "bytes on COM1 (" << sent.size() << " of 94)";
+  for (const char* input : {"first Enter in the initial window", "second Enter"}) {
+    ASSERT_TRUE(INPUT_KEY(VK_RETURN)) << input << ": SendInput error " << GetLastError();
+    dismiss_done_box(input, ID_DELAY);
+    std::string sent = PTY_BYTES(1);
+    EXPECT_EQ(HEX_OF(expected), HEX_OF(sent))
+        << input << ": bytes on COM1 (" << sent.size() << " of 94)";
+  }
   // A pty keeps 8 data bits and no parity whatever is asked of it, so only the speed and
   // the stop bits here prove what the program set; the rest guards against a garbled line.
   PtyAttr line = PTY_ATTR(1);
@@ -228,8 +246,9 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 enabled";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 enabled";
 
+    int focus = focus_id(window_);
     ASSERT_TRUE(INPUT_KEY(VK_RETURN));
-    dismiss_done_box(input.c_str());
+    dismiss_done_box(input.c_str(), focus);
     std::string line2 = ascii(c.line2);
     std::string expected = "\x0c" + ascii(c.line1) + line2 + std::string(20 - line2.size(), ' ') +
                            STORE + CONFIGURATION;
@@ -239,6 +258,43 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 after sending";
 
     close_with_alt_f4(input.c_str());
+    end_process();
+    if (HasFatalFailure()) return;
+  }
+}
+
+// A click on the main window's client area where no control is (below the option groups,
+// left of "Send"): activation by the mouse that gives no control the focus.
+static bool click_empty_client_area(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  POINT point = {client.right * 100 / 331, client.bottom * 148 / 158};
+  ClientToScreen(window, &point);
+  return INPUT_CLICK_AT(point.x, point.y);
+}
+
+TEST_F(Glimmerset, FirstFocusIsTheDelayFieldHoweverActivationComes) {
+  static const struct {
+    const char* how;
+    bool shown_active;              // the first ShowWindow activates the window
+    bool (*activate)(HWND window);  // how the main window then becomes active
+  } ways[] = {
+      {"shown in front", true, BRING_TO_FRONT},
+      {"shown inactive, then activated from outside", false, BRING_TO_FRONT},
+      {"shown inactive, then a click", false, click_empty_client_area},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.how);
+    ASSERT_TRUE(start_in_background(way.shown_active));
+    ASSERT_TRUE(way.activate(window_));
+    EXPECT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_DELAY; }, WAIT_MS))
+        << "first focus: " << focus_id(window_) << ", expected " << ID_DELAY << " (foreground "
+        << GetForegroundWindow() << ", main " << window_ << ")";
+    ASSERT_TRUE(INPUT_KEY(VK_TAB));
+    EXPECT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_BRIGHT_100; }, WAIT_MS))
+        << "focus after Tab: " << focus_id(window_) << ", expected " << ID_BRIGHT_100
+        << " (foreground " << GetForegroundWindow() << ", main " << window_ << ")";
+    close_with_alt_f4(way.how);
     end_process();
     if (HasFatalFailure()) return;
   }

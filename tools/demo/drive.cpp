@@ -1,9 +1,19 @@
 #include "drive.h"
 
+// Handles the messages of the calling thread's own windows, if it has any.
+static void pump_own_messages(void) {
+  MSG message;
+  while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
 bool WAIT_UNTIL(const std::function<bool()>& done, DWORD ms) {
   DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start > ms) return false;
+    pump_own_messages();
     Sleep(10);
   }
   return true;
@@ -87,8 +97,12 @@ bool INPUT_TEXT(const std::wstring& text) {
 bool INPUT_CLICK(HWND control) {
   RECT r;
   if (!GetWindowRect(control, &r)) return false;
-  int x = (r.left + r.right) / 2 - GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int y = (r.top + r.bottom) / 2 - GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return INPUT_CLICK_AT((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool INPUT_CLICK_AT(int screen_x, int screen_y) {
+  int x = screen_x - GetSystemMetrics(SM_XVIRTUALSCREEN);
+  int y = screen_y - GetSystemMetrics(SM_YVIRTUALSCREEN);
   int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   INPUT inputs[3] = {};
   for (INPUT& input : inputs) input.type = INPUT_MOUSE;

@@ -8,7 +8,8 @@
 #include <functional>
 #include <string>
 
-// Returns true once <done> holds, polling every 10 ms; false after <ms> without it.
+// Returns true once <done> holds, polling every 10 ms; false after <ms> without it. The
+// calling thread's own windows, if any, have their messages handled meanwhile.
 bool WAIT_UNTIL(const std::function<bool()>& done, DWORD ms);
 
 // Returns the visible dialog window ("#32770") of process <pid> whose caption is
@@ -35,3 +36,6 @@ bool INPUT_TEXT(const std::wstring& text);
 // Returns true when a left click at the centre of <control> was queued: an absolute move,
 // then the button down and up.
 bool INPUT_CLICK(HWND control);
+
+// Returns true when a left click at screen point (<screen_x>, <screen_y>) was queued.
+bool INPUT_CLICK_AT(int screen_x, int screen_y);
