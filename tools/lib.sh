@@ -42,6 +42,16 @@ gs_unmanaged_reg() {
     echo
 }
 
+# Copies Wine's own fonts (Debian's fonts-wine) into the prefix's font folder, where Wine
+# looks for them: without them it finds only the system's fonts, and draws the caption
+# buttons, which use its symbol font Marlett, as plain letters. Fonts already there stay.
+gs_wine_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [ -d /usr/share/wine/fonts ] || gs_fail "Wine's fonts are missing (package fonts-wine)" || return 1
+    mkdir -p "$fonts" && cp -n /usr/share/wine/fonts/* "$fonts/" \
+        || gs_fail "cannot copy Wine's fonts into $fonts"
+}
+
 # Creates a fresh prefix (the environment from gs_wine_env must be exported), imports
 # REGFILE into it and stops its server so that the next start reads the port list. Wine's
 # output goes to LOGDIR/wineboot.log and LOGDIR/regedit.log.
@@ -50,6 +60,7 @@ gs_make_prefix() {
     local reg=$1 logs=$2
     wineboot -i >"$logs/wineboot.log" 2>&1 </dev/null \
         || gs_fail "wineboot -i failed for $WINEPREFIX (see $logs/wineboot.log)" || return 1
+    gs_wine_fonts || return 1
     # regedit takes a Windows path; the folder of the file is reachable as the current one.
     (cd "$(dirname "$reg")" && wine regedit /S "$(basename "$reg")") \
         >"$logs/regedit.log" 2>&1 </dev/null \
