@@ -2,6 +2,17 @@
 
 #include "ui/window.h"
 
+static bool is_lead_byte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+CodePage SYSTEM_CODE_PAGE(void) {
+  // With UTF-8 as the system code page (an option since Windows 10) the lead-byte test is
+  // false for every byte, so UTF-8 sequences are told by their own rule.
+  if (GetACP() == CP_UTF8) return {UTF8_CODE_PAGE, NULL};
+  CPINFO info;
+  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1) return {SINGLE_BYTE_CODE_PAGE, NULL};
+  return {DOUBLE_BYTE_CODE_PAGE, is_lead_byte};
+}
+
 std::string ANSI_FROM_WIDE(const std::wstring& text) {
   if (text.empty()) return std::string();
   int size = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);

@@ -6,6 +6,11 @@
 
 #include <string>
 
+#include "screen/screen_text.h"
+
+// Returns how the ANSI code page in force makes characters out of bytes.
+CodePage SYSTEM_CODE_PAGE(void);
+
 // Returns <text> in the ANSI code page; a character the code page lacks becomes the
 // platform's replacement (a close character where one is defined, else the default one).
 std::string ANSI_FROM_WIDE(const std::wstring& text);
