@@ -23,6 +23,10 @@ static int next_line(int id) {
 }
 
 static void hold_line(int id) {
+  // Until the second half of a typed character beyond U+FFFF arrives, the first converts to
+  // a replacement character: a cut now would keep that and send the second half to the
+  // next line on its own.
+  if (HALF_CHARACTER_AT_CARET(id)) return;
   std::string bytes = READ_TEXT(id);
   if (bytes.size() < SCREEN_WIDTH) return;
   SET_TEXT(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, SYSTEM_CODE_PAGE())));

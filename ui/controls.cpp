@@ -31,11 +31,21 @@ std::wstring WIDE_FROM_ANSI(const std::string& bytes) {
 
 static HWND control(int id) { return GetDlgItem(g_main_window, id); }
 
-std::string READ_TEXT(int id) {
+static std::wstring wide_text(int id) {
   HWND box = control(id);
   std::wstring text(GetWindowTextLengthW(box) + 1, L'\0');
   text.resize(GetWindowTextW(box, &text[0], (int)text.size()));
-  return ANSI_FROM_WIDE(text);
+  return text;
+}
+
+std::string READ_TEXT(int id) { return ANSI_FROM_WIDE(wide_text(id)); }
+
+bool HALF_CHARACTER_AT_CARET(int id) {
+  DWORD start = 0, end = 0;
+  SEND_TO_CONTROL(id, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  if (start != end || start == 0) return false;
+  std::wstring text = wide_text(id);
+  return start <= text.size() && IS_HIGH_SURROGATE(text[start - 1]);
 }
 
 void SET_TEXT(int id, const std::string& bytes) {

@@ -32,6 +32,7 @@ struct TypingCase {
 static void expect_lines(const std::vector<TypingCase>& cases) {
   for (const TypingCase& c : cases) {
     SetDlgItemTextW(g_main_window, ID_LINE_1, L"");
+    SetDlgItemTextW(g_main_window, ID_LINE_2, L"");
     SetFocus(GetDlgItem(g_main_window, ID_LINE_1));
     PUMP();
     TYPE_TEXT(c.typed);
@@ -40,6 +41,8 @@ static void expect_lines(const std::vector<TypingCase>& cases) {
                                 << std::count(text.begin(), text.end(), L'\xFFFD')
                                 << " of them U+FFFD";
     EXPECT_EQ(c.focus, FOCUS_ID()) << c.name;
+    EXPECT_EQ(0, GetWindowTextLengthW(GetDlgItem(g_main_window, ID_LINE_2)))
+        << c.name << ": typing spilled into line 2";
   }
 }
 
@@ -51,6 +54,8 @@ TEST_F(Utf8Editing, LinesHoldWholeCharactersOnly) {
       {"19 ASCII and U+20AC keep 19", times(19, L"a") + L"\x20AC", times(19, L"a"), ID_LINE_2},
       {"16 ASCII and U+1F600 fill 20 bytes", times(16, L"a") + L"\xD83D\xDE00",
        times(16, L"a") + L"\xD83D\xDE00", ID_LINE_2},
+      {"17 ASCII and U+1F600 keep 17", times(17, L"a") + L"\xD83D\xDE00", times(17, L"a"),
+       ID_LINE_2},
       {"6 x U+20AC stay", times(6, L"\x20AC"), times(6, L"\x20AC"), ID_LINE_1},
   });
 }

@@ -115,6 +115,12 @@ static const LineCase LINE_CASES[] = {
        TYPE_TEXT(ALPHABET.substr(0, 19) + L"\x2713");
      },
      230, ALPHABET.substr(0, 19) + L"?", 235},
+    {"both halves of a character beyond U+FFFF stay in their line",
+     [] {
+       focus(230);
+       TYPE_TEXT(ALPHABET.substr(0, 19) + L"\xD83D\xDE00");
+     },
+     235, L"", 235},
     {"a best-fit character shows as its close one",
      [] {
        focus(230);
