@@ -10,8 +10,7 @@ INT_PTR DELAY_FIELD_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 // mark of "store to EE" stays as it is.
 INT_PTR SEND_TEXT_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// "4x20": enables screen lines 3 and 4.
+// "4x20" and "2x20": enable screen lines 3 and 4 while "4x20" is checked and disable them
+// otherwise (their text stays), whichever of the two sent the click.
 INT_PTR FOUR_LINES_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
-// "2x20": disables screen lines 3 and 4; their text stays.
 INT_PTR TWO_LINES_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -22,12 +22,14 @@ static int next_line(int id) {
   return ORDER[0];
 }
 
-static bool is_lead_byte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
-
 static void hold_line(int id) {
+  // Until the second half of a typed character beyond U+FFFF arrives, the first converts to
+  // a replacement character: a cut now would keep that and send the second half to the
+  // next line on its own.
+  if (HALF_CHARACTER_AT_CARET(id)) return;
   std::string bytes = READ_TEXT(id);
   if (bytes.size() < SCREEN_WIDTH) return;
-  SET_TEXT(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, is_lead_byte)));
+  SET_TEXT(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, SYSTEM_CODE_PAGE())));
   // The rewrite puts the caret at the start. Should the focus stay (the platform gives none
   // to a disabled box), further typing must not push the line's end out of it.
   SEND_TO_CONTROL(id, EM_SETSEL, SCREEN_WIDTH, SCREEN_WIDTH);

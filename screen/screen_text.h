@@ -13,15 +13,29 @@ extern const char FORM_FEED;
 // ESC "X0": the module stores the screen it shows in its EEPROM.
 extern const std::string STORE_COMMAND;
 
-// Returns <line> filled out with spaces to exactly 20 bytes; a longer line is cut to its
-// first 20 bytes.
-std::string PAD_LINE(const std::string& line);
+// How the system code page makes characters out of bytes.
+enum CodePageKind {
+  SINGLE_BYTE_CODE_PAGE,  // every byte is a character
+  DOUBLE_BYTE_CODE_PAGE,  // a lead byte and the byte after it make one character
+  UTF8_CODE_PAGE,         // characters are UTF-8 sequences of 1 to 4 bytes
+};
+
+struct CodePage {
+  CodePageKind kind;
+  bool (*is_lead_byte)(unsigned char byte);  // used only for a double-byte code page
+};
+
+// Returns <line> filled out with spaces to exactly 20 bytes; a longer line is cut to the
+// whole characters of <code_page> that fit in its first 20 bytes.
+std::string PAD_LINE(const std::string& line, const CodePage& code_page);
 
 // Returns the screen text: the padded lines 1 and 2 and, for a 4x20 screen, lines 3 and 4
-// (40 or 80 bytes). <lines> holds the four lines' bytes.
-std::string BUILD_SCREEN_TEXT(const std::string lines[4], bool four_lines);
+// (40 or 80 bytes). <lines> holds the four lines' bytes in <code_page>.
+std::string BUILD_SCREEN_TEXT(const std::string lines[4], bool four_lines,
+                              const CodePage& code_page);
 
-// Returns how many bytes of <bytes> fit in <limit> without splitting a double-byte
-// character: a lead byte (<is_lead_byte> of the code page) whose trail byte would fall
-// beyond the limit is left out with it.
-size_t FIT_LENGTH(const std::string& bytes, size_t limit, bool (*is_lead_byte)(unsigned char));
+// Returns how many bytes of <bytes> fit in <limit> without splitting a character of
+// <code_page>: the longest prefix of whole characters. A byte that starts no complete
+// character (a lone lead byte at the end, a malformed or cut-off UTF-8 sequence) counts as
+// a character of its own.
+size_t FIT_LENGTH(const std::string& bytes, size_t limit, const CodePage& code_page);

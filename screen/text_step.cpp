@@ -15,6 +15,6 @@ void TEXT_STEP(void) {
     lines[2] = READ_TEXT(ID_LINE_3);
     lines[3] = READ_TEXT(ID_LINE_4);
   }
-  SER_SEND(FORM_FEED + BUILD_SCREEN_TEXT(lines, four_lines));
+  SER_SEND(FORM_FEED + BUILD_SCREEN_TEXT(lines, four_lines, SYSTEM_CODE_PAGE()));
   if (store) SER_SEND(STORE_COMMAND);
 }

@@ -2,6 +2,17 @@
 
 #include "ui/window.h"
 
+static bool is_lead_byte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+CodePage SYSTEM_CODE_PAGE(void) {
+  // With UTF-8 as the system code page (an option since Windows 10) the lead-byte test is
+  // false for every byte, so UTF-8 sequences are told by their own rule.
+  if (GetACP() == CP_UTF8) return {UTF8_CODE_PAGE, NULL};
+  CPINFO info;
+  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1) return {SINGLE_BYTE_CODE_PAGE, NULL};
+  return {DOUBLE_BYTE_CODE_PAGE, is_lead_byte};
+}
+
 std::string ANSI_FROM_WIDE(const std::wstring& text) {
   if (text.empty()) return std::string();
   int size = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
@@ -20,11 +31,21 @@ std::wstring WIDE_FROM_ANSI(const std::string& bytes) {
 
 static HWND control(int id) { return GetDlgItem(g_main_window, id); }
 
-std::string READ_TEXT(int id) {
+static std::wstring wide_text(int id) {
   HWND box = control(id);
   std::wstring text(GetWindowTextLengthW(box) + 1, L'\0');
   text.resize(GetWindowTextW(box, &text[0], (int)text.size()));
-  return ANSI_FROM_WIDE(text);
+  return text;
+}
+
+std::string READ_TEXT(int id) { return ANSI_FROM_WIDE(wide_text(id)); }
+
+bool HALF_CHARACTER_AT_CARET(int id) {
+  DWORD start = 0, end = 0;
+  SEND_TO_CONTROL(id, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+  if (start != end || start == 0) return false;
+  std::wstring text = wide_text(id);
+  return start <= text.size() && IS_HIGH_SURROGATE(text[start - 1]);
 }
 
 void SET_TEXT(int id, const std::string& bytes) {

@@ -6,6 +6,11 @@
 
 #include <string>
 
+#include "screen/screen_text.h"
+
+// Returns how the ANSI code page in force makes characters out of bytes.
+CodePage SYSTEM_CODE_PAGE(void);
+
 // Returns <text> in the ANSI code page; a character the code page lacks becomes the
 // platform's replacement (a close character where one is defined, else the default one).
 std::string ANSI_FROM_WIDE(const std::wstring& text);
@@ -15,6 +20,10 @@ std::wstring WIDE_FROM_ANSI(const std::string& bytes);
 
 // Returns the control's whole window text, converted to the ANSI code page.
 std::string READ_TEXT(int id);
+
+// Returns true when the text box's caret follows the first half of a UTF-16 surrogate pair:
+// a character beyond U+FFFF is typed as two halves, and the second is still to come.
+bool HALF_CHARACTER_AT_CARET(int id);
 
 // Replaces the control's text with <bytes>, converted from the ANSI code page.
 void SET_TEXT(int id, const std::string& bytes);

@@ -115,6 +115,12 @@ static const LineCase LINE_CASES[] = {
        TYPE_TEXT(ALPHABET.substr(0, 19) + L"\x2713");
      },
      230, ALPHABET.substr(0, 19) + L"?", 235},
+    {"both halves of a character beyond U+FFFF stay in their line",
+     [] {
+       focus(230);
+       TYPE_TEXT(ALPHABET.substr(0, 19) + L"\xD83D\xDE00");
+     },
+     235, L"", 235},
     {"a best-fit character shows as its close one",
      [] {
        focus(230);
@@ -219,6 +225,31 @@ TEST_F(Editing, ScreenTypeGreysLines3And4AndKeepsTheirText) {
   for (int id : {ID_LINE_3, ID_LINE_4})
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_main_window, id))) << id;
   EXPECT_STREQ(L"three", WINDOW_TEXT(ID_LINE_3).c_str());
+}
+
+// Windows reports a click from an unchecked option that gains the focus by Tab, without
+// checking it: the lines must follow the check marks, not the sender.
+TEST_F(Editing, ScreenTypeClickWithoutANewMarkKeepsLinesAsTheMarksSay) {
+  static const struct {
+    int sender;
+    bool four_checked;
+  } cases[] = {
+      {ID_TWO_LINES, true}, {ID_FOUR_LINES, false}, {ID_FOUR_LINES, true}, {ID_TWO_LINES, false}};
+  for (const auto& c : cases) {
+    CheckRadioButton(g_main_window, ID_FOUR_LINES, ID_TWO_LINES,
+                     c.four_checked ? ID_FOUR_LINES : ID_TWO_LINES);
+    for (int id : {ID_LINE_3, ID_LINE_4})  // the opposite of what the marks say
+      EnableWindow(GetDlgItem(g_main_window, id), !c.four_checked);
+    SendMessageW(g_main_window, WM_COMMAND, MAKEWPARAM(c.sender, BN_CLICKED),
+                 (LPARAM)GetDlgItem(g_main_window, c.sender));
+    PUMP();
+    for (int id : {ID_LINE_3, ID_LINE_4})
+      EXPECT_EQ(c.four_checked, IsWindowEnabled(GetDlgItem(g_main_window, id)) != FALSE)
+          << "click from " << c.sender << " with 4x20 checked " << c.four_checked << ": line "
+          << id;
+    EXPECT_EQ(c.four_checked, IsDlgButtonChecked(g_main_window, ID_FOUR_LINES) == BST_CHECKED)
+        << "click from " << c.sender << " changed the mark of 4x20";
+  }
 }
 
 TEST_F(Editing, PortArrowsWrapWithin1To99) {
