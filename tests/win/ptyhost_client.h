@@ -1,7 +1,7 @@
 // Client for the pseudo-terminal host (tools/ptyhost) that the Windows test environment
 // runs beside Wine. Every COM number 1..99 of the test prefix is a link that the host
-// points at a pty, an unopenable folder, /dev/full or a plain file; these functions tell
-// it what to do and read back what the program under test did to the port.
+// points at a pty, an unopenable folder, /dev/full, /dev/null or a plain file; these
+// functions tell it what to do and read back what the program under test did to the port.
 //
 // The host's TCP port comes from the environment variable GLIMMERSET_PTYHOST_PORT, which
 // `tools/winenv exec` sets. The connection is made on first use and kept for the process.

@@ -99,7 +99,9 @@ void DROP(Port& port) {
 // at once, the next room comes only some 2 KB later, and a writer blocked meanwhile is not
 // woken until the master's buffer is almost empty (over 40 s at 240 bytes a second). So
 // the master is read at once, and the slave's output is stopped (as by flow control) for
-// the wire time of every byte that arrived: a writer waits while the line is busy.
+// the wire time of every byte that arrived: a writer waits while the line is busy. Writes
+// that follow each other faster than the host reads pass together and are then held for
+// their whole wire time, so a write waits at most as long as what went before it needs.
 void HOLD_FOR_WIRE_TIME(Port& port, size_t bytes) {
   if (port.pace == 0 || bytes == 0) return;
   long long now = NOW_MS();
