@@ -11,7 +11,7 @@
 
 // The open port, or INVALID_HANDLE_VALUE when none is open.
 static HANDLE port_handle = INVALID_HANDLE_VALUE;
-// Set when a write since the last successful open failed or was short.
+// Set when a write since the last successful open failed, was short or timed out.
 static int write_failed = 0;
 // The port's time-outs as found at the open, put back before the close; valid while
 // timeouts_changed is set.
@@ -37,6 +37,7 @@ static bool READ_DCB(DCB* dcb) {
   return QUIET([&] { return GetCommState(port_handle, dcb); });
 }
 
+// Returns the fields of <dcb> that the channel decides on.
 static LineState LINE_STATE_OF(const DCB& dcb) {
   LineState state = {dcb.BaudRate,
                      dcb.ByteSize,
