@@ -6,12 +6,17 @@
 
 #include <string>
 
+#include "serial/line_state.h"
 #include "serial/port_name.h"
 
 // The open port, or INVALID_HANDLE_VALUE when none is open.
 static HANDLE port_handle = INVALID_HANDLE_VALUE;
-// Set when a write since the last successful open failed or was short.
+// Set when a write since the last successful open failed, was short or timed out.
 static int write_failed = 0;
+// The port's time-outs as found at the open, put back before the close; valid while
+// timeouts_changed is set.
+static COMMTIMEOUTS found_timeouts;
+static bool timeouts_changed = false;
 
 // Runs one call on the device with the critical-error and open-file message boxes
 // suppressed, so that a missing or failing device answers with an error code instead of a
@@ -25,17 +30,60 @@ static auto QUIET(Call call) -> decltype(call()) {
   return result;
 }
 
+// Reads the port's DCB into <dcb>. Returns false when the device holds no line state.
+static bool READ_DCB(DCB* dcb) {
+  ZeroMemory(dcb, sizeof *dcb);
+  dcb->DCBlength = sizeof *dcb;
+  return QUIET([&] { return GetCommState(port_handle, dcb); });
+}
+
+// Returns the fields of <dcb> that the channel decides on.
+static LineState LINE_STATE_OF(const DCB& dcb) {
+  LineState state = {dcb.BaudRate,
+                     dcb.ByteSize,
+                     dcb.Parity,
+                     dcb.StopBits,
+                     (unsigned char)dcb.XonChar,
+                     (unsigned char)dcb.XoffChar};
+  return state;
+}
+
 // Reads the port's DCB, lets <change> alter only the fields it must and writes it back,
-// so that whatever else the driver or the user set up (flow control, DTR/RTS handling,
-// XON/XOFF characters) stays as it was. A driver that refuses either call leaves the
-// step undone; the display still works at its defaults on most adapters. Returns nothing.
+// so that whatever else the driver or the user set up (flow control, DTR/RTS handling)
+// stays as it was. Equal XON and XOFF characters, which make the platform refuse the
+// whole DCB, are made distinct on the way. A step the driver refuses is caught by the
+// check after the last one. Returns nothing.
 static void CHANGE_LINE(void (*change)(DCB* dcb, DWORD rate), DWORD rate) {
   DCB dcb;
-  ZeroMemory(&dcb, sizeof dcb);
-  dcb.DCBlength = sizeof dcb;
-  if (!QUIET([&] { return GetCommState(port_handle, &dcb); })) return;
+  if (!READ_DCB(&dcb)) return;
   change(&dcb, rate);
+  LineState state = LINE_STATE_OF(dcb);
+  SEPARATE_FLOW_CHARS(&state);
+  dcb.XonChar = (char)state.xon;
+  dcb.XoffChar = (char)state.xoff;
   QUIET([&] { return SetCommState(port_handle, &dcb); });
+}
+
+// Returns true when the line now runs at <rate> with 8 data bits, no parity and one stop
+// bit. A display at any other setting shows only garbage, and a device without a line
+// state is no serial line at all.
+static bool LINE_READY(DWORD rate) {
+  DCB dcb;
+  return READ_DCB(&dcb) && LINE_STATE_FITS(LINE_STATE_OF(dcb), rate);
+}
+
+// Sets write time-outs (see WRITE_TIMEOUTS_FOR) and keeps the read time-outs as found.
+// Without them a device that holds the line off (output flow control left on, an adapter
+// that stopped draining) blocks the write, and the window with it, for good. Returns
+// false when the port's time-outs cannot be read or set.
+static bool LIMIT_WRITES(DWORD rate) {
+  if (!QUIET([&] { return GetCommTimeouts(port_handle, &found_timeouts); })) return false;
+  COMMTIMEOUTS limited = found_timeouts;
+  WriteTimeouts timeouts = WRITE_TIMEOUTS_FOR(rate);
+  limited.WriteTotalTimeoutMultiplier = timeouts.per_byte_ms;
+  limited.WriteTotalTimeoutConstant = timeouts.constant_ms;
+  timeouts_changed = QUIET([&] { return SetCommTimeouts(port_handle, &limited); });
+  return timeouts_changed;
 }
 
 static void SET_RATE(DCB* dcb, DWORD rate) { dcb->BaudRate = rate; }
@@ -85,8 +133,9 @@ static HANDLE OPEN_DEVICE(int port) {
 }
 
 // Returns 1 when COM<port> is open at <rate> with 8 data bits, no parity and one stop
-// bit; 0 when the arguments are out of range, the device cannot be used, or a port is
-// already open (which then stays open untouched).
+// bit, with write time-outs; 0 when the arguments are out of range, the device cannot be
+// used or does not take these settings, or a port is already open (which then stays open
+// untouched).
 int SER_OPEN(int port, int rate) {
   if (PORT_DEVICE_NAME(port).empty() || !RATE_SUPPORTED(rate)) return 0;
   if (port_handle != INVALID_HANDLE_VALUE) return 0;
@@ -99,26 +148,33 @@ int SER_OPEN(int port, int rate) {
   CHANGE_LINE(SET_ONE_STOP_BIT, 0);
   SET_QUEUES(true);
   SET_QUEUES(false);
+  if (!LINE_READY((DWORD)rate) || !LIMIT_WRITES((DWORD)rate)) {
+    SER_CLOSE();
+    return 0;
+  }
   write_failed = 0;
   return 1;
 }
 
 // Writes <count> bytes in one synchronous call; returns nothing. The display cannot
-// resynchronise in the middle of a command, so a partial write is not resumed: the rest
-// is dropped and the failure kept for SER_WRITE_FAILED.
+// resynchronise in the middle of a command, so a partial or timed-out write is not
+// resumed: the rest is dropped and the failure kept for SER_WRITE_FAILED. Later sends
+// are dropped too, so that a port that holds the line off costs one time-out only.
 void SER_SEND(const char* bytes, size_t count) {
-  if (port_handle == INVALID_HANDLE_VALUE) return;
+  if (port_handle == INVALID_HANDLE_VALUE || write_failed) return;
   DWORD length = count > MAXDWORD ? MAXDWORD : (DWORD)count;
   DWORD written = 0;
   BOOL ok = QUIET([&] { return WriteFile(port_handle, bytes, length, &written, NULL); });
   if (!ok || written != count) write_failed = 1;
 }
 
-// Returns 1 always, after releasing the open port if there is one. Safe to call any
-// number of times; nothing is flushed or purged, the bytes already handed over still go
-// out.
+// Returns 1 always, after putting back the port's time-outs and releasing it, if one is
+// open. Safe to call any number of times; nothing is flushed or purged, the bytes already
+// handed over still go out.
 int SER_CLOSE(void) {
   if (port_handle != INVALID_HANDLE_VALUE) {
+    if (timeouts_changed) QUIET([&] { return SetCommTimeouts(port_handle, &found_timeouts); });
+    timeouts_changed = false;
     HANDLE handle = port_handle;
     port_handle = INVALID_HANDLE_VALUE;
     QUIET([&] { return CloseHandle(handle); });

@@ -7,18 +7,21 @@
 
 extern "C" {
 
-// Opens COM<port> (1..99) at <rate> (1200, 2400, 4800 or 9600 bit/s) and applies the line
-// settings. Returns 1 when the port is open, 0 when no port was opened: the number or the
-// rate is out of range, the port cannot be opened, it is a disk file, or a port is
+// Opens COM<port> (1..99) at <rate> (1200, 2400, 4800 or 9600 bit/s), applies the line
+// settings and limits how long a write may block. Returns 1 when the port is open, 0 when
+// no port was opened: the number or the rate is out of range, the port cannot be opened,
+// it is a disk file, its line does not take the settings (or it has none), or a port is
 // already open (that port stays open as it is).
 int SER_OPEN(int port, int rate);
 
 // Hands <count> bytes to the open port in one synchronous write; nothing happens when no
-// port is open. A failed or short write drops the rest of the bytes and is remembered for
-// SER_WRITE_FAILED. Returns nothing.
+// port is open. A failed, short or timed-out write drops the rest of the bytes and is
+// remembered for SER_WRITE_FAILED; every later send until the next open is dropped
+// unwritten. Returns nothing.
 void SER_SEND(const char* bytes, size_t count);
 
-// Releases the open port, if any. Returns 1 in every case. Also exported by the executable.
+// Puts back the open port's time-outs as found and releases it, if any. Returns 1 in
+// every case. Also exported by the executable.
 int SER_CLOSE(void);
 }
 

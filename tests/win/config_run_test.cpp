@@ -207,14 +207,80 @@ TEST_F(ConfigRun, PortThatCannotBeUsedShowsThePortErrorAndWritesNothing) {
   }
 }
 
-TEST_F(ConfigRun, FailedWritesAreReportedNotCalledComplete) {
-  PORT_FULL(1);
+static const wchar_t WRITE_ERROR[] =
+    L"Sending to the comm port failed.\rThe configuration may be incomplete.";
+
+TEST_F(ConfigRun, DeviceThatIsNoSerialLineShowsThePortError) {
+  PORT_NULL(1);
   click(ID_SEND);
-  expect_one_box(L"Error",
-                 L"Sending to the comm port failed.\rThe configuration may be incomplete.",
-                 "COM1 on /dev/full");
-  // The next run on a working port reports success again.
+  expect_one_box(L"Error", PORT_ERROR, "COM1 on /dev/null");
+}
+
+// Closes the far side of COM1 once the run has set the line to <rate> (so the port is
+// open and the run is at its first write), or after 10 s. Returns 0.
+DWORD WINAPI GONE_ONCE_OPEN(void* rate) {
+  for (int i = 0; i < 2000 && PTY_ATTR(1).speed != (long)(INT_PTR)rate; i++) Sleep(5);
+  PTY_GONE(1);
+  return 0;
+}
+
+static const struct {
+  const wchar_t* rate;
+  int rate_id;
+} RATES[] = {{L"9600", ID_BAUD_9600}, {L"2400", ID_BAUD_2400}};
+
+// A device that holds the line off for good: the run gives up on the first write that
+// times out, does not wait on the rest, and says so within 5 s of the click. The next run
+// on a working port sends everything.
+TEST_F(ConfigRun, HeldOffPortFailsWithinFiveSeconds) {
+  for (const auto& r : RATES) {
+    std::string what = "held off at " + std::string(r.rate, r.rate + lstrlenW(r.rate));
+    ASSERT_TRUE(PTY_FRESH(1));
+    click(r.rate_id);
+    ASSERT_GT(PTY_FILL(1), 0) << what << ": filler queued";
+    DWORD clicked = GetTickCount();
+    click(ID_SEND);
+    std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+    ASSERT_EQ(1u, boxes.size()) << what << ": message boxes shown";
+    EXPECT_STREQ(WRITE_ERROR, boxes[0].text.c_str()) << what;
+    EXPECT_LE(boxes[0].activated_tick - clicked, 5000u) << what << ": ms from click to message";
+    EXPECT_EQ("", HEX_OF(PTY_BYTES(1))) << what << ": bytes after the filler";
+
+    ASSERT_TRUE(PTY_FRESH(1));
+    EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send())) << what << ": next run";
+    expect_one_box(L"Done", DONE, (what + ": next run").c_str());
+  }
+}
+
+// A slow but healthy device takes the bytes at the pace of the line and must never be
+// taken for one that holds it off.
+TEST_F(ConfigRun, DeviceAtLinePaceCompletes) {
+  for (const auto& r : RATES) {
+    std::string what = "line pace at " + std::string(r.rate, r.rate + lstrlenW(r.rate));
+    ASSERT_TRUE(PTY_FRESH(1));
+    click(r.rate_id);
+    PTY_PACE(1, _wtoi(r.rate) / 10);
+    EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send())) << what;
+    expect_one_box(L"Done", DONE, what.c_str());
+  }
+}
+
+// The adapter goes away while the run waits on a write: the run ends with the failure
+// message instead of hanging or calling the configuration complete.
+TEST_F(ConfigRun, AdapterThatDisappearsIsReported) {
+  for (const auto& r : RATES) {
+    std::string what = "adapter gone at " + std::string(r.rate, r.rate + lstrlenW(r.rate));
+    ASSERT_TRUE(PTY_FRESH(1));
+    click(r.rate_id);
+    PTY_FILL(1);
+    HANDLE remover = CreateThread(NULL, 0, GONE_ONCE_OPEN, (void*)(INT_PTR)_wtoi(r.rate), 0, NULL);
+    ASSERT_NE((HANDLE)NULL, remover);
+    click(ID_SEND);
+    WaitForSingleObject(remover, INFINITE);
+    CloseHandle(remover);
+    expect_one_box(L"Error", WRITE_ERROR, what.c_str());
+  }
   ASSERT_TRUE(PTY_FRESH(1));
-  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send()));
-  expect_one_box(L"Done", DONE, "working port after a failed one");
+  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send())) << "working port after a lost one";
+  expect_one_box(L"Done", DONE, "working port after a lost one");
 }

@@ -73,6 +73,7 @@ static BOOL CALLBACK inspect_child(HWND child, LPARAM lparam) {
 }
 
 static HWND s_opening_box = NULL;
+static DWORD s_opening_tick = 0;
 
 // Runs from the message box's own modal loop, once the box has set its text and disabled
 // the windows of the task: records it and presses OK.
@@ -89,6 +90,7 @@ static void CALLBACK inspect_box(HWND, UINT, UINT_PTR timer, DWORD) {
   box.has_owner = GetWindow(window, GW_OWNER) != NULL;
   box.main_was_disabled = IsWindow(g_main_window) && !IsWindowEnabled(g_main_window);
   box.only_ok = IsWindowVisible(GetDlgItem(window, IDOK)) != FALSE;
+  box.activated_tick = s_opening_tick;
   EnumChildWindows(window, inspect_child, (LPARAM)&box);
   s_seen.push_back(box);
   PostMessageW(window, WM_COMMAND, IDOK, 0);
@@ -100,6 +102,7 @@ static LRESULT CALLBACK watch(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_ACTIVATE && window != g_main_window && GetClassNameW(window, cls, 16) &&
       !lstrcmpW(cls, L"#32770")) {
     s_opening_box = window;
+    s_opening_tick = GetTickCount();
     SetTimer(NULL, 0, 10, inspect_box);
   }
   return CallNextHookEx(s_hook, code, wparam, lparam);

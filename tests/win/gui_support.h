@@ -41,6 +41,7 @@ struct SeenMessageBox {
   bool main_was_disabled;  // the main window was disabled while it showed (task-modal)
   bool only_ok;            // an OK button and no other
   bool icon;               // a visible icon
+  DWORD activated_tick;    // GetTickCount() when it became the active window
 };
 
 // Records every message box of this thread from now on and dismisses it with OK as soon as

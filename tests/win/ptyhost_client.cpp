@@ -115,16 +115,30 @@ PtyAttr PTY_ATTR(int port) {
   attr.crtscts = FIELD(text, "crtscts") == 1;
   attr.ixon = FIELD(text, "ixon") == 1;
   attr.ixoff = FIELD(text, "ixoff") == 1;
+  attr.vstart = (int)FIELD(text, "vstart");
+  attr.vstop = (int)FIELD(text, "vstop");
   return attr;
 }
 
 void PTY_STALL(int port) { RUN("STALL " + std::to_string(port)); }
+
+long PTY_FILL(int port) { return atol(RUN("FILL " + std::to_string(port)).c_str()); }
+
+void PTY_PACE(int port, int bytes_per_second) {
+  RUN("PACE " + std::to_string(port) + " " + std::to_string(bytes_per_second));
+}
+
+void PTY_FLOW_CHARS(int port, int start, int stop) {
+  RUN("XCHARS " + std::to_string(port) + " " + std::to_string(start) + " " + std::to_string(stop));
+}
 
 void PTY_GONE(int port) { RUN("GONE " + std::to_string(port)); }
 
 void PORT_HELD(int port) { RUN("HELD " + std::to_string(port)); }
 
 void PORT_FULL(int port) { RUN("FULL " + std::to_string(port)); }
+
+void PORT_NULL(int port) { RUN("NULL " + std::to_string(port)); }
 
 void PORT_FILE(int port) { RUN("FILE " + std::to_string(port)); }
 

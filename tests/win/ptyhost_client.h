@@ -1,7 +1,7 @@
 // Client for the pseudo-terminal host (tools/ptyhost) that the Windows test environment
 // runs beside Wine. Every COM number 1..99 of the test prefix is a link that the host
-// points at a pty, an unopenable folder, /dev/full or a plain file; these functions tell
-// it what to do and read back what the program under test did to the port.
+// points at a pty, an unopenable folder, /dev/full, /dev/null or a plain file; these
+// functions tell it what to do and read back what the program under test did to the port.
 //
 // The host's TCP port comes from the environment variable GLIMMERSET_PTYHOST_PORT, which
 // `tools/winenv exec` sets. The connection is made on first use and kept for the process.
@@ -43,6 +43,8 @@ struct PtyAttr {
   bool crtscts;  // RTS/CTS flow control
   bool ixon;     // XON/XOFF on output
   bool ixoff;    // XON/XOFF on input
+  int vstart;    // XON character
+  int vstop;     // XOFF character
 };
 
 // Returns the line settings of COM<port>'s pty; .valid is false on failure.
@@ -51,6 +53,17 @@ PtyAttr PTY_ATTR(int port);
 // Stops reading COM<port>'s pty until the next PTY_BYTES: once its buffer (a few
 // kilobytes) is full, a write to the port blocks. Returns nothing.
 void PTY_STALL(int port);
+
+// Stops reading COM<port>'s pty and fills it until nothing more fits, as a device that
+// holds the line off; the filler never shows in PTY_BYTES. Returns the filler's size.
+long PTY_FILL(int port);
+
+// Makes COM<port>'s pty take bytes at <bytes_per_second> until the next PTY_BYTES: a
+// writer waits while the line is busy with what it sent before. Returns nothing.
+void PTY_PACE(int port, int bytes_per_second);
+
+// Sets the XON (start) and XOFF (stop) characters of COM<port>'s pty. Returns nothing.
+void PTY_FLOW_CHARS(int port, int start, int stop);
 
 // Closes the master of COM<port>'s pty, as if the device went away: later writes fail.
 // Returns nothing.
@@ -63,6 +76,10 @@ void PORT_HELD(int port);
 // Points COM<port> at /dev/full: it opens, its line settings cannot be read, and every
 // write fails. Returns nothing.
 void PORT_FULL(int port);
+
+// Points COM<port> at /dev/null: it opens, but it is no terminal and has no line
+// settings. Returns nothing.
+void PORT_NULL(int port);
 
 // Points COM<port> at a new plain file holding "untouched\n". Returns nothing.
 void PORT_FILE(int port);

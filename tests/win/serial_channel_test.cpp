@@ -119,8 +119,10 @@ TEST(SerialChannel, TwoDigitPortsOpenTheirOwnDevice) {
 TEST(SerialChannel, UnusableDevicesAreRefused) {
   PORT_FILE(5);
   PORT_HELD(6);
+  PORT_FULL(13);  // no line state, every write fails
+  PORT_NULL(18);  // no line state
   ASSERT_TRUE(PTY_FRESH(7));
-  for (int port : {5, 6}) {
+  for (int port : {5, 6, 13, 18}) {
     EXPECT_EQ(0, SER_OPEN(port, 9600)) << "SER_OPEN(" << port << ", 9600)";
     SEND("x");
     // The refused device must not stay open as the channel's port.
@@ -159,15 +161,24 @@ TEST(SerialChannel, SecondOpenKeepsTheFirstPort) {
 
 TEST(SerialChannel, WriteFailuresAreRemembered) {
   // Each step: what happens, then SER_WRITE_FAILED as it must read.
-  PORT_FULL(13);
   PORT_HELD(15);
   const struct {
     const char* step;
     void (*act)();
     int failed;
   } steps[] = {
-      {"open /dev/full", [] { EXPECT_EQ(1, SER_OPEN(13, 9600)); }, 0},
-      {"send to /dev/full", [] { SEND("abc"); }, 1},
+      {"open a pty",
+       [] {
+         PTY_FRESH(13);
+         EXPECT_EQ(1, SER_OPEN(13, 9600));
+       },
+       0},
+      {"send to a device gone",
+       [] {
+         PTY_GONE(13);
+         SEND("abc");
+       },
+       1},
       {"close", [] { SER_CLOSE(); }, 1},
       {"refused open", [] { EXPECT_EQ(0, SER_OPEN(15, 9600)); }, 1},
       {"open a pty",
@@ -194,6 +205,63 @@ TEST(SerialChannel, WriteFailuresAreRemembered) {
     s.act();
     EXPECT_EQ(s.failed, SER_WRITE_FAILED()) << "after " << s.step << ": SER_WRITE_FAILED";
   }
+}
+
+// Returns the time-outs of COM<port> as read through a handle of the test's own;
+// .ReadIntervalTimeout is MAXDWORD - 1 when they could not be read.
+COMMTIMEOUTS READ_TIMEOUTS(int port) {
+  COMMTIMEOUTS timeouts = {MAXDWORD - 1, 0, 0, 0, 0};
+  std::string name = PORT_DEVICE_NAME(port);
+  HANDLE h =
+      CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE) return timeouts;
+  if (!GetCommTimeouts(h, &timeouts)) timeouts.ReadIntervalTimeout = MAXDWORD - 1;
+  CloseHandle(h);
+  return timeouts;
+}
+
+TEST(SerialChannel, TimeoutsAreAsFoundAfterTheClose) {
+  ASSERT_TRUE(PTY_FRESH(19));
+  COMMTIMEOUTS before = READ_TIMEOUTS(19);
+  ASSERT_NE(MAXDWORD - 1, before.ReadIntervalTimeout) << "time-outs before the open";
+  ASSERT_EQ(1, SER_OPEN(19, 2400));
+  SEND("x");
+  SER_CLOSE();
+  COMMTIMEOUTS after = READ_TIMEOUTS(19);
+  EXPECT_EQ(HEX_OF(std::string((char*)&before, sizeof before)),
+            HEX_OF(std::string((char*)&after, sizeof after)))
+      << "time-outs before the open and after the close";
+}
+
+// A line whose XON and XOFF characters are equal, as some USB serial drivers report them:
+// the platform would refuse every line setting, so the channel gives them the usual pair.
+TEST(SerialChannel, EqualFlowCharsAreMadeDistinct) {
+  ASSERT_TRUE(PTY_FRESH(17, 19200, 2, false, false));
+  PTY_FLOW_CHARS(17, 0, 0);
+  ASSERT_EQ(1, SER_OPEN(17, 2400));
+  SEND("ok");
+  DCB dcb = READ_DCB(17);
+  SER_CLOSE();
+  EXPECT_EQ(HEX_OF("ok"), HEX_OF(PTY_BYTES(17))) << "COM17: bytes";
+  ASSERT_NE(0u, dcb.DCBlength) << "COM17: DCB after the open";
+  EXPECT_EQ(0x11, dcb.XonChar) << "COM17: XonChar";
+  EXPECT_EQ(0x13, dcb.XoffChar) << "COM17: XoffChar";
+  EXPECT_EQ(2400u, dcb.BaudRate) << "COM17: BaudRate";
+  EXPECT_EQ(ONESTOPBIT, dcb.StopBits) << "COM17: StopBits";
+}
+
+// A write that the held-off line never takes times out and counts as failed; what the run
+// sends after it is dropped, not waited on.
+TEST(SerialChannel, HeldOffLineFailsTheWriteAndDropsLaterOnes) {
+  ASSERT_TRUE(PTY_FRESH(20));
+  ASSERT_GT(PTY_FILL(20), 0);
+  ASSERT_EQ(1, SER_OPEN(20, 9600));
+  SEND(std::string(81, 's'));
+  EXPECT_EQ(1, SER_WRITE_FAILED()) << "write to the held-off line: SER_WRITE_FAILED";
+  EXPECT_EQ("", HEX_OF(PTY_BYTES(20))) << "bytes the held-off line took";
+  SEND("late");  // the line has room again now
+  EXPECT_EQ("", HEX_OF(PTY_BYTES(20))) << "bytes sent after the failed write";
+  SER_CLOSE();
 }
 
 DWORD WINAPI GONE_LATER(void* port) {

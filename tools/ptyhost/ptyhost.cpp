@@ -6,12 +6,18 @@
 //     a test over TCP 127.0.0.1 (port number written to F). One client at a time; one
 //     command per line, one reply line "OK ..." or "ERR <reason>":
 //       PTY n [speed stopbits crtscts ixon]  fresh raw pty on COMn, optionally set up first
-//       HELD n | FULL n | FILE n             folder (open fails) | /dev/full | plain file
+//       HELD n | FULL n | NULL n | FILE n    folder (open fails) | /dev/full | /dev/null |
+//                                            plain file
 //       CONTENT n                            OK <hex of the plain file's bytes>
 //       BYTES n                              OK <hex of all bytes written since PTY/BYTES>
 //       ATTR n                               OK speed=.. csize=.. parenb=.. cstopb=.. ...
+//       XCHARS n start stop                  set the pty's XON/XOFF characters (decimal)
 //       STALL n                              stop reading the master until BYTES n, so
 //                                            that a writer blocks once the pty is full
+//       FILL n                               stall, then fill the pty until nothing more
+//                                            fits: OK <filler bytes>; later reads drop them
+//       PACE n bps                           the line takes bps bytes a second: a writer
+//                                            waits while it is busy, until BYTES n
 //       GONE n                               close the master: the device went away
 //
 //   ptyhost monitor --link PATH
@@ -48,8 +54,11 @@ const int PORTS = 99;
 struct Port {
   int master = -1;
   int slave = -1;
-  bool stalled = false;  // the master is not read: writes block once the pty is full
-  std::string received;  // bytes from the master not yet handed out by BYTES
+  bool stalled = false;      // the master is not read: writes block once the pty is full
+  size_t filler = 0;         // bytes of FILL still queued ahead of the program's bytes
+  long pace = 0;             // bytes a second the line takes (PACE); 0: no pacing
+  long long busy_until = 0;  // NOW_MS() when the paced line has sent what it holds; 0: idle
+  std::string received;      // bytes from the master not yet handed out by BYTES
 };
 
 std::string link_dir;
@@ -85,17 +94,44 @@ void DROP(Port& port) {
   port = Port();
 }
 
-// Appends whatever the master holds right now to port.received. Returns the number of
-// bytes read.
+// A paced port stands in for a device that takes bytes at the pace of the line. Reading
+// the master slowly does not do that: after a fill, one byte read frees about 2 KB of room
+// at once, the next room comes only some 2 KB later, and a writer blocked meanwhile is not
+// woken until the master's buffer is almost empty (over 40 s at 240 bytes a second). So
+// the master is read at once, and the slave's output is stopped (as by flow control) for
+// the wire time of every byte that arrived: a writer waits while the line is busy. Writes
+// that follow each other faster than the host reads pass together and are then held for
+// their whole wire time, so a write waits at most as long as what went before it needs.
+void HOLD_FOR_WIRE_TIME(Port& port, size_t bytes) {
+  if (port.pace == 0 || bytes == 0) return;
+  long long now = NOW_MS();
+  if (port.busy_until < now) port.busy_until = now;
+  port.busy_until += (long long)bytes * 1000 / port.pace;
+  tcflow(port.slave, TCOOFF);
+}
+
+// Lets a paced port's writer on once the line has sent what it held. Returns nothing.
+void RELEASE_WHEN_SENT(Port& port) {
+  if (port.pace == 0 || port.busy_until == 0 || NOW_MS() < port.busy_until) return;
+  port.busy_until = 0;
+  tcflow(port.slave, TCOON);
+}
+
+// Appends whatever the master holds right now to port.received, after dropping what is
+// left of the filler. Returns the number of bytes read.
 size_t DRAIN(Port& port) {
   size_t total = 0;
   char buffer[4096];
   while (port.master >= 0 && !port.stalled) {
     ssize_t got = read(port.master, buffer, sizeof buffer);
     if (got <= 0) break;
-    port.received.append(buffer, (size_t)got);
+    size_t skip = port.filler < (size_t)got ? port.filler : (size_t)got;
+    port.filler -= skip;
+    port.received.append(buffer + skip, (size_t)got - skip);
+    HOLD_FOR_WIRE_TIME(port, (size_t)got - skip);
     total += (size_t)got;
   }
+  RELEASE_WHEN_SENT(port);
   return total;
 }
 
@@ -192,6 +228,9 @@ std::string DO_BYTES(int n) {
   Port& port = ports[n];
   if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   port.stalled = false;
+  port.pace = 0;
+  port.busy_until = 0;
+  if (port.slave >= 0) tcflow(port.slave, TCOON);
   long long start = NOW_MS();
   long long last = start;
   while (NOW_MS() - last < 100 && NOW_MS() - start < 3000) {
@@ -215,10 +254,24 @@ std::string DO_ATTR(int n) {
                                                  : 3];
   char reply[200];
   snprintf(reply, sizeof reply,
-           "OK speed=%ld csize=%d parenb=%d cstopb=%d crtscts=%d ixon=%d ixoff=%d",
+           "OK speed=%ld csize=%d parenb=%d cstopb=%d crtscts=%d ixon=%d ixoff=%d vstart=%d "
+           "vstop=%d",
            BAUD_OF(cfgetospeed(&t)), csize, !!(t.c_cflag & PARENB), !!(t.c_cflag & CSTOPB),
-           !!(t.c_cflag & CRTSCTS), !!(t.c_iflag & IXON), !!(t.c_iflag & IXOFF));
+           !!(t.c_cflag & CRTSCTS), !!(t.c_iflag & IXON), !!(t.c_iflag & IXOFF), t.c_cc[VSTART],
+           t.c_cc[VSTOP]);
   return reply;
+}
+
+std::string DO_XCHARS(int n, const std::vector<std::string>& args) {
+  termios t;
+  if (args.size() != 2) return "ERR XCHARS takes n start stop";
+  if (ports[n].slave < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  if (tcgetattr(ports[n].slave, &t) != 0) return std::string("ERR tcgetattr: ") + strerror(errno);
+  t.c_cc[VSTART] = (cc_t)atoi(args[0].c_str());
+  t.c_cc[VSTOP] = (cc_t)atoi(args[1].c_str());
+  if (tcsetattr(ports[n].slave, TCSANOW, &t) != 0)
+    return std::string("ERR tcsetattr: ") + strerror(errno);
+  return "OK";
 }
 
 std::string DO_GONE(int n) {
@@ -231,6 +284,41 @@ std::string DO_GONE(int n) {
 std::string DO_STALL(int n) {
   if (ports[n].master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   ports[n].stalled = true;
+  return "OK";
+}
+
+// Writes filler to the slave until nothing more fits for half a second: the tty layer
+// moves queued bytes along in the background, so a first refused write still leaves room
+// a moment later. Returns the reply with the number of filler bytes queued.
+std::string DO_FILL(int n) {
+  Port& port = ports[n];
+  if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  port.stalled = true;
+  int flags = fcntl(port.slave, F_GETFL);
+  fcntl(port.slave, F_SETFL, flags | O_NONBLOCK);
+  const std::string filler(4096, 'f');
+  size_t queued = 0;
+  long long last_taken = NOW_MS();
+  while (NOW_MS() - last_taken < 500) {
+    ssize_t put = write(port.slave, filler.data(), filler.size());
+    if (put > 0) {
+      queued += (size_t)put;
+      last_taken = NOW_MS();
+    } else {
+      usleep(10000);
+    }
+  }
+  fcntl(port.slave, F_SETFL, flags);
+  port.filler += queued;
+  return "OK " + std::to_string(queued);
+}
+
+std::string DO_PACE(int n, const std::vector<std::string>& args) {
+  Port& port = ports[n];
+  if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  if (args.size() != 1 || atol(args[0].c_str()) <= 0) return "ERR PACE takes n bytes_per_second";
+  port.stalled = false;
+  port.pace = atol(args[0].c_str());
   return "OK";
 }
 
@@ -258,12 +346,16 @@ std::string RUN_COMMAND(const std::string& line) {
   if (verb == "PTY") return DO_PTY(n, args);
   if (verb == "HELD") return POINT_AT(n, link_dir + "/held");
   if (verb == "FULL") return POINT_AT(n, "/dev/full");
+  if (verb == "NULL") return POINT_AT(n, "/dev/null");
   if (verb == "FILE") return DO_FILE(n);
   if (verb == "CONTENT") return DO_CONTENT(n);
   if (verb == "BYTES") return DO_BYTES(n);
   if (verb == "ATTR") return DO_ATTR(n);
+  if (verb == "XCHARS") return DO_XCHARS(n, args);
   if (verb == "STALL") return DO_STALL(n);
   if (verb == "GONE") return DO_GONE(n);
+  if (verb == "FILL") return DO_FILL(n);
+  if (verb == "PACE") return DO_PACE(n, args);
   return "ERR unknown command " + verb;
 }
 
@@ -284,9 +376,12 @@ void SERVE_CLIENT(int client) {
   while (!stop_requested) {
     std::vector<pollfd> fds;
     fds.push_back({client, POLLIN, 0});
-    for (int n = 1; n <= PORTS; n++)
+    int wait_ms = 1000;
+    for (int n = 1; n <= PORTS; n++) {
+      if (ports[n].busy_until != 0) wait_ms = 2;  // to let the writer on in time
       if (ports[n].master >= 0 && !ports[n].stalled) fds.push_back({ports[n].master, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR) return;
+    }
+    if (poll(fds.data(), fds.size(), wait_ms) < 0 && errno != EINTR) return;
     for (int n = 1; n <= PORTS; n++) DRAIN(ports[n]);
     if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     char buffer[1024];
