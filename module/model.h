@@ -85,7 +85,8 @@ std::string POWER_UP_SCREEN(const Module& module);
 void MODULE_FEED(Module& module, const char* bytes, size_t count);
 
 // Ends the stream: notes a command cut short, a screen message left unchecked and a missing
-// configuration command. Further calls change nothing.
+// configuration command. Further calls, and further bytes, change nothing. A view of a stream
+// that is still arriving finishes a copy of the module.
 void MODULE_FINISH(Module& module);
 
 // Returns true when the finished stream is exactly what a configuration run sends.

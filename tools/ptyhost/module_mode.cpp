@@ -28,7 +28,7 @@ int FAILED(const std::string& message) {
 
 std::string SYSTEM_ERROR(const std::string& what) { return what + ": " + strerror(errno); }
 
-// Returns true when <argv> holds only known options, each at most once, and --read.
+// Returns true when <argv> holds only known options, none of the file names twice, and --read.
 bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
   for (int i = 0; i < argc; i++) {
     std::string word = argv[i];
@@ -60,7 +60,10 @@ bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
 bool FEED_FROM(const char* path, Module& module, std::string* error) {
   bool from_stdin = !strcmp(path, "-");
   FILE* f = from_stdin ? stdin : fopen(path, "rb");
-  if (!f) return (*error = SYSTEM_ERROR(path)), false;
+  if (!f) {
+    *error = SYSTEM_ERROR(path);
+    return false;
+  }
   char buffer[65536];
   size_t got;
   while ((got = fread(buffer, 1, sizeof buffer, f)) > 0) MODULE_FEED(module, buffer, got);
@@ -89,14 +92,19 @@ bool WRITE_FILE(const char* path, const std::string& bytes) {
   if (!f) return false;
   bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = fclose(f) == 0 && ok;
-  return ok && rename(temp.c_str(), path) == 0;
+  if (ok && rename(temp.c_str(), path) == 0) return true;
+  remove(temp.c_str());
+  return false;
 }
 
 // A missing state file is a module that remembers nothing yet.
 bool LOAD_STATE(const char* path, Module& module, std::string* error) {
   std::string text;
   int found = READ_FILE(path, &text);
-  if (found < 0) return (*error = SYSTEM_ERROR(path)), false;
+  if (found < 0) {
+    *error = SYSTEM_ERROR(path);
+    return false;
+  }
   if (found == 0) return true;
   if (STATE_LOAD(text, &module, error)) return true;
   *error = std::string(path) + ": " + *error;
@@ -114,7 +122,8 @@ int MODULE_MODE(int argc, char** argv) {
   if (!FEED_FROM(args.read, module, &error)) return FAILED(error);
   MODULE_FINISH(module);
   std::string png;
-  if (args.png && !(RENDER_PNG(module, &png) && WRITE_FILE(args.png, png)))
+  if (args.png && !RENDER_PNG(module, &png)) return FAILED("cannot draw the picture");
+  if (args.png && !WRITE_FILE(args.png, png))
     return FAILED(SYSTEM_ERROR(std::string("cannot write ") + args.png));
   if (args.state && !WRITE_FILE(args.state, STATE_TEXT(module)))
     return FAILED(SYSTEM_ERROR(std::string("cannot write ") + args.state));
