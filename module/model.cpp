@@ -124,6 +124,7 @@ void CONFIGURE(Module& module) {
   if (module.run_step < RUN_CONFIGURED) module.run_step = RUN_CONFIGURED;
 }
 
+// Takes the byte at offset <at> of the stream.
 void TAKE(Module& module, unsigned char c, uint64_t at) {
   if (module.run_step == RUN_CONFIGURED) {
     NOTE(module, ANOMALY_AFTER_CONFIG, at, 1, c);
@@ -138,6 +139,8 @@ void TAKE(Module& module, unsigned char c, uint64_t at) {
         module.parse = PARSE_ESCAPE;
         module.command_offset = at;
       } else if (c < 0x20 || c == 0x7F) {
+        // Glimmerset sends no other control byte and what the module makes of one is
+        // unknown: it is noted, not printed, and the cursor stays.
         NOTE(module, ANOMALY_CONTROL_BYTE, at, 1, c);
       } else {
         PRINT(module, c, at);

@@ -45,6 +45,9 @@ bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
     } else if (target && value && !*target) {
       *target = value;
       i++;
+    } else if (word == "--lines") {
+      *error = "--lines takes 4 or 2";
+      return false;
     } else {
       *error = "unexpected argument '" + word + "'; usage: ptyhost module [--lines 4|2] [--json]" +
                " [--png FILE] [--state FILE] --read FILE|-";
