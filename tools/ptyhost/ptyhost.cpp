@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "hex.h"
+#include "module_mode.h"
 
 namespace {
 
@@ -513,6 +514,7 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &stop, NULL);
   sigaction(SIGTERM, &stop, NULL);
   std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "module") return MODULE_MODE(argc - 2, argv + 2);
   if (mode == "serve" && argc == 6 && std::string(argv[2]) == "--dir" &&
       std::string(argv[4]) == "--port-file")
     return SERVE(argv[3], argv[5]);

@@ -1,0 +1,77 @@
+#include "module/state.h"
+
+#include <sstream>
+
+#include "tools/ptyhost/hex.h"
+
+namespace {
+
+const char HEADER[] = "glimmerset-module-state 1";
+const char NONE[] = "none";
+
+// Returns true and sets <bytes> when <hex> is pairs of hex digits.
+bool BYTES_OF_HEX(const std::string& hex, std::string* bytes) {
+  static const std::string digits = "0123456789abcdef";
+  if (hex.size() % 2) return false;
+  bytes->clear();
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    size_t high = digits.find(hex[i]), low = digits.find(hex[i + 1]);
+    if (high == std::string::npos || low == std::string::npos) return false;
+    *bytes += (char)(high * 16 + low);
+  }
+  return true;
+}
+
+// A stored screen holds text bytes only, one full screen of them.
+bool SCREEN_OK(const Module& module, const std::string& screen) {
+  if (screen.size() != (size_t)module.lines * MODULE_COLUMNS) return false;
+  for (unsigned char c : screen)
+    if (c < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
+bool FAIL(std::string* error, const std::string& reason) {
+  *error = reason;
+  return false;
+}
+
+}  // namespace
+
+std::string STATE_TEXT(const Module& module) {
+  const ModuleConfig& c = module.config;
+  std::string config =
+      std::string(1, (char)c.brightness) + (char)c.startup + (char)c.delay + (char)c.mode;
+  return std::string(HEADER) + "\nlines " + std::to_string(module.lines) + "\nstored " +
+         (module.stored ? HEX_OF(module.stored_screen) : NONE) + "\nconfig " +
+         (module.configured ? HEX_OF(config) : NONE) + "\n";
+}
+
+bool STATE_LOAD(const std::string& text, Module* module, std::string* error) {
+  std::istringstream in(text);
+  std::string header, lines_key, stored_key, stored_hex, config_key, config_hex, rest;
+  int lines = 0;
+  std::getline(in, header);
+  in >> lines_key >> lines >> stored_key >> stored_hex >> config_key >> config_hex;
+  if (header != HEADER || lines_key != "lines" || stored_key != "stored" ||
+      config_key != "config" || !in || (in >> rest))
+    return FAIL(error, "not a module state record");
+  if (lines != module->lines)
+    return FAIL(error, "recorded for a module of " + std::to_string(lines) + " lines");
+  Module loaded = *module;
+  loaded.stored = stored_hex != NONE;
+  if (loaded.stored &&
+      !(BYTES_OF_HEX(stored_hex, &loaded.stored_screen) && SCREEN_OK(loaded, loaded.stored_screen)))
+    return FAIL(error, "the stored screen is damaged");
+  loaded.configured = config_hex != NONE;
+  std::string b;
+  if (loaded.configured) {
+    if (!BYTES_OF_HEX(config_hex, &b) || b.size() != 4)
+      return FAIL(error, "the options are damaged");
+    loaded.config = {(unsigned char)b[0], (unsigned char)b[1], (unsigned char)b[2],
+                     (unsigned char)b[3]};
+    if (!CONFIG_VALID(loaded.config)) return FAIL(error, "the options are out of range");
+  }
+  loaded.screen = POWER_UP_SCREEN(loaded);
+  *module = loaded;
+  return true;
+}

@@ -1,0 +1,79 @@
+// Feeds arbitrary bytes to the display module model in chunks whose sizes the input chooses,
+// and checks that the result does not depend on the chunking and stays well formed.
+#include <stdint.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <string>
+
+#include "module/model.h"
+#include "module/picture.h"
+#include "module/views.h"
+
+namespace {
+
+void REQUIRE(bool condition) {
+  if (!condition) abort();
+}
+
+// The JSON view has balanced brackets outside strings and no raw control bytes.
+void CHECK_JSON(const std::string& json) {
+  int depth = 0;
+  bool in_string = false;
+  for (size_t i = 0; i < json.size(); i++) {
+    unsigned char c = json[i];
+    REQUIRE(c >= 0x20 || (c == '\n' && i + 1 == json.size()));
+    if (in_string) {
+      if (c == '\\')
+        i++;
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '{' || c == '[') {
+      depth++;
+    } else if (c == '}' || c == ']') {
+      REQUIRE(--depth >= 0);
+    }
+  }
+  REQUIRE(depth == 0 && !in_string);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  int lines = data[0] & 1 ? 2 : 4;
+  unsigned char chunk_seed = data[1];
+  const char* stream = (const char*)data + 2;
+  size_t length = size - 2;
+
+  Module whole = MODULE_NEW(lines);
+  MODULE_FEED(whole, stream, length);
+  MODULE_FINISH(whole);
+
+  // Chunk sizes cycle through the low bits of the stream's own bytes, starting at the seed.
+  Module chunked = MODULE_NEW(lines);
+  size_t at = 0, step = chunk_seed;
+  while (at < length) {
+    size_t chunk = std::min(length - at, (size_t)(1 + (stream[step % length] & 0x1F)));
+    MODULE_FEED(chunked, stream + at, chunk);
+    at += chunk;
+    step++;
+  }
+  MODULE_FINISH(chunked);
+
+  std::string json = JSON_VIEW(whole);
+  REQUIRE(json == JSON_VIEW(chunked));
+  REQUIRE(WORDS_VIEW(whole) == WORDS_VIEW(chunked));
+  CHECK_JSON(json);
+  REQUIRE(whole.screen.size() == (size_t)lines * MODULE_COLUMNS);
+  REQUIRE(!whole.stored || whole.stored_screen.size() == whole.screen.size());
+  REQUIRE(whole.anomalies.size() <= MODULE_ANOMALY_LIMIT);
+  for (const Anomaly& a : whole.anomalies) REQUIRE(a.offset + a.length <= length);
+  // The picture depends on little of the input and costs most of the time: one input in
+  // eight draws it.
+  std::string png;
+  if ((data[0] & 0x0E) == 0) REQUIRE(RENDER_PNG(whole, &png) && png.size() > 8);
+  return 0;
+}
