@@ -1,0 +1,101 @@
+// Times a program from outside for tools/bench, in the same Wine prefix:
+//
+//   bench_driver start EXE CAPTION   starts EXE and waits until its window CAPTION is shown
+//                                    and answers a message from its message loop; prints
+//                                    "start_ms MS" and "pid PID" and leaves it running
+//   bench_driver run PID CAPTION     presses Enter in that window of process PID, waits
+//                                    for the "Done" box, prints "run_ms MS", dismisses the
+//                                    box and closes the window
+//
+// The clock starts just before the process is created or the key is queued; the windows
+// are looked for every millisecond. Every wait is bounded; on a failure it prints a line
+// on stderr and exits 1.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "drive.h"
+
+namespace {
+
+const DWORD WAIT_MS = 30000;  // a loaded machine is slow; a fresh prefix slower still
+
+int FAIL(const char* what) {
+  std::fprintf(stderr, "bench_driver: %s\n", what);
+  return 1;
+}
+
+double NOW_MS() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return count.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// Returns the dialog <caption> of process <pid> once it is visible, looking every
+// millisecond, or NULL after WAIT_MS.
+HWND WAIT_DIALOG(DWORD pid, const wchar_t* caption) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = FIND_DIALOG(pid, caption);
+    if (window || GetTickCount() - start > WAIT_MS) return window;
+    Sleep(1);
+  }
+}
+
+int START(const wchar_t* exe, const wchar_t* caption) {
+  std::wstring command = L"\"" + std::wstring(exe) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  double start = NOW_MS();
+  if (!CreateProcessW(exe, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    return FAIL("the program does not start");
+  HWND window = WAIT_DIALOG(process.dwProcessId, caption);
+  // A message sent to the window is answered only from its message loop: then the
+  // window is up and idle. (Under Wine, WaitForInputIdle never answers for a loop that
+  // polls with PeekMessage and Sleep, as Glimmerset's does.)
+  DWORD_PTR answer = 0;
+  bool answered =
+      window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, WAIT_MS, &answer);
+  double elapsed = NOW_MS() - start;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  if (!window) return FAIL("the window did not appear");
+  if (!answered) return FAIL("the window does not answer");
+  std::printf("start_ms %.1f\npid %lu\n", elapsed, process.dwProcessId);
+  return 0;
+}
+
+int RUN(DWORD pid, const wchar_t* caption) {
+  HWND window = FIND_DIALOG(pid, caption);
+  if (!window) return FAIL("no such window");
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return FAIL("cannot watch the process");
+  // Enter presses the default button (Send); it needs the keyboard focus in that window.
+  if (!BRING_TO_FRONT(window)) return FAIL("the window does not come to the foreground");
+  double start = NOW_MS();
+  if (!INPUT_KEY(VK_RETURN)) return FAIL("the key could not be queued");
+  HWND box = WAIT_DIALOG(pid, L"Done");
+  double elapsed = NOW_MS() - start;
+  if (!box) return FAIL("no \"Done\" box after Enter");
+  std::printf("run_ms %.1f\n", elapsed);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (!WAIT_UNTIL([&] { return !IsWindow(box); }, WAIT_MS)) return FAIL("the box stays");
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  DWORD ended = WaitForSingleObject(process, WAIT_MS);
+  CloseHandle(process);
+  return ended == WAIT_OBJECT_0 ? 0 : FAIL("the program did not end");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring action = argc == 4 ? argv[1] : L"";
+  int result = action == L"start" ? START(argv[2], argv[3])
+               : action == L"run" ? RUN(wcstoul(argv[2], NULL, 10), argv[3])
+                                  : FAIL("usage: bench_driver start EXE CAPTION | run PID CAPTION");
+  std::fflush(stdout);
+  return result;
+}
