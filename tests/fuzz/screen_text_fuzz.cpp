@@ -1,6 +1,8 @@
 // Builds the screen text from any four lines of bytes (a byte 0 included) and checks its
 // shape: 40 bytes for two lines or 80 for four, each 20-byte line the start of what was
-// typed followed by spaces, and nothing of lines 3 and 4 on a two-line screen.
+// typed followed by spaces, and nothing of lines 3 and 4 on a two-line screen. In a
+// single-byte code page every byte is a character, so each line keeps exactly its first 20
+// bytes; the cut in other code pages has a target of its own.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -27,6 +29,8 @@ bool PADDED_FROM(const std::string& padded, const std::string& typed) {
          padded.find_first_not_of(' ', kept) == std::string::npos;
 }
 
+const CodePage SINGLE_BYTE = {SINGLE_BYTE_CODE_PAGE, nullptr};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -35,13 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string lines[4];
   for (std::string& line : lines) line = input.ConsumeRandomLengthString(2 * SCREEN_WIDTH);
 
-  std::string text = BUILD_SCREEN_TEXT(lines, four_lines);
+  std::string text = BUILD_SCREEN_TEXT(lines, four_lines, SINGLE_BYTE);
   int shown = four_lines ? 4 : 2;
   CHECK(text.size() == (size_t)shown * SCREEN_WIDTH, "screen text length", shown - 1, text);
   for (int i = 0; i < shown; i++) {
     std::string slice = text.substr(i * SCREEN_WIDTH, SCREEN_WIDTH);
     CHECK(PADDED_FROM(slice, lines[i]), "screen text line", i, slice);
-    std::string padded = PAD_LINE(lines[i]);
+    std::string padded = PAD_LINE(lines[i], SINGLE_BYTE);
     CHECK(padded.size() == SCREEN_WIDTH && PADDED_FROM(padded, lines[i]), "padded line", i, padded);
   }
   return 0;
