@@ -31,9 +31,10 @@ Module NEXT_RUN(const Module& last) {
 }
 
 std::string RUN_HEADER(const LiveModule& live, const char* when) {
+  uint64_t bytes = live.run.offset;
   return std::string("== ") + when + "run " + std::to_string(live.runs) + ": " +
-         std::to_string(live.run.offset) + " bytes (" + std::to_string(live.received) +
-         " received in all) ==\n";
+         std::to_string(bytes) + (bytes == 1 ? " byte (" : " bytes (") +
+         std::to_string(live.received) + " received in all) ==\n";
 }
 
 }  // namespace
