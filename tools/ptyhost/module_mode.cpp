@@ -291,9 +291,12 @@ int LIVE_MODE(const ModuleArgs& args, const Module& module) {
   std::string error;
   if (args.device ? !OPEN_DEVICE(args.device, &line, &error) : !OPEN_PTY(args.link, &line, &error))
     return FAILED(error);
+  // On stderr, so that what arrives has standard output to itself.
   std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
-  SHOW("module: 20x" + std::to_string(module.lines) + " display on " + where +
-       "; it shows what arrives (Ctrl+C ends)\n");
+  fprintf(stderr, "module: %s on %s; Ctrl+C ends\n",
+          args.hex ? "printing the bytes that arrive"
+                   : ("a 20x" + std::to_string(module.lines) + " display").c_str(),
+          where.c_str());
   Live live;
   live.module = LIVE_NEW(module);
   if (!args.hex) SHOW(LIVE_READY_VIEW(live.module));
