@@ -22,9 +22,8 @@ namespace {
 
 const char USAGE[] =
     "usage: ptyhost module [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n"
-    "       ptyhost module [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device "
-    "DEV]\n"
-    "       ptyhost module --hex [--link PATH | --device DEV]\n";
+    "       ptyhost module [--lines 4|2] [--png FILE] [--state FILE] [--link PATH|--device DEV]\n"
+    "       ptyhost module --hex [--link PATH|--device DEV]\n";
 
 // The line is taken to have fallen quiet after a burst once no byte came for this long: far
 // longer than the gap between two writes of one sender, far shorter than a person's pause.
@@ -217,6 +216,8 @@ void SHOW(const std::string& text) {
   fflush(stdout);
 }
 
+// Prints <count> bytes that arrived at <offset> of the stream, 16 a line: the offset, the
+// bytes in hex, and the printable ones as text.
 void PRINT_HEX(const char* bytes, size_t count, unsigned long long offset) {
   for (size_t row = 0; row < count; row += 16) {
     char line[120];
@@ -251,9 +252,12 @@ void SETTLE(const ModuleArgs& args, Live& live) {
   std::string record = STATE_TEXT(live.module.run);
   if (record != live.saved) {
     std::string error = SAVE_FILES(args, live.module.run);
-    if (error.empty()) live.saved = record;
-    if (!error.empty()) fprintf(stderr, "module: %s\n", error.c_str());
-    live.failed = live.failed || !error.empty();
+    if (error.empty()) {
+      live.saved = record;
+    } else {
+      fprintf(stderr, "module: %s\n", error.c_str());
+      live.failed = true;
+    }
   }
   SHOW(view);
 }

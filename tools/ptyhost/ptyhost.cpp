@@ -25,7 +25,8 @@
 //   ptyhost module ...
 //     The display module on a pty, a serial device or a captured stream (module_mode.h).
 //
-// It never opens a serial device of the machine: every link points at something it made.
+// Serving, it never opens a serial device of the machine: every link points at something
+// it made. The module opens one only when it is named with --device.
 #include <errno.h>
 #include <fcntl.h>
 #include <netinet/in.h>
