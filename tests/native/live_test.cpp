@@ -159,12 +159,12 @@ bool WRITE_RAW(const std::string& link, const std::string& bytes) {
 // The module on a pty, twice with one state file: the second start shows what the first
 // run left in the module.
 TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
-  char dir_template[] = "/tmp/live_test.XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir_template));
-  std::string dir = dir_template, link = dir + "/com1", state = dir + "/state";
-  std::string out = dir + "/out";
+  std::string dir = testing::TempDir() + "live_test.XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(&dir[0]));
+  std::string link = dir + "/com1", state = dir + "/state";
+  std::string out = dir + "/out", png = dir + "/glass.png";
 
-  pid_t pid = START({"--link", link, "--state", state}, out);
+  pid_t pid = START({"--link", link, "--state", state, "--png", png}, out);
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(WAIT_FOR([&] { return IS_LINK(link); })) << "no link at " << link;
   ASSERT_TRUE(WRITE_RAW(link, RUN));
@@ -179,6 +179,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   Module decoded = MODULE_NEW(4);
   MODULE_FEED(decoded, RUN.data(), RUN.size());
   EXPECT_EQ(STATE_TEXT(decoded), FILE_TEXT(state));
+  EXPECT_EQ("\x89PNG", FILE_TEXT(png).substr(0, 4)) << png;
 
   pid = START({"--state", state, "--link", link}, out);
   ASSERT_GT(pid, 0);
