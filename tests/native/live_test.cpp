@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -114,7 +115,8 @@ std::string FILE_TEXT(const std::string& path) {
   return text.str();
 }
 
-// Starts "ptyhost module <args>" with its output in <out>. Returns its pid, or -1.
+// Starts "ptyhost module <args>" with its output (and its messages) in <out>. Returns its
+// pid, or -1.
 pid_t START(const std::vector<std::string>& args, const std::string& out) {
   std::vector<std::string> words = {PTYHOST_EXE, "module"};
   words.insert(words.end(), args.begin(), args.end());
@@ -124,18 +126,31 @@ pid_t START(const std::vector<std::string>& args, const std::string& out) {
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
   posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&files, 1, 2);
   pid_t pid = -1;
   if (posix_spawn(&pid, PTYHOST_EXE, &files, NULL, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&files);
   return pid;
 }
 
-// Sends SIGTERM and returns the exit code, or -1 when the program did not end normally.
-int STOP(pid_t pid) {
+// Waits for the program to end (after SIGTERM when <terminate>). Returns its exit code, or
+// -1 when it did not end normally or in time (it is then killed).
+int END(pid_t pid, bool terminate) {
   int status = 0;
-  kill(pid, SIGTERM);
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  if (terminate) kill(pid, SIGTERM);
+  if (!WAIT_FOR([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int STOP(pid_t pid) { return END(pid, true); }
+
+// Returns true once the program's output holds <text>.
+bool SHOWS(const std::string& out, const std::string& text) {
+  return WAIT_FOR([&] { return FILE_TEXT(out).find(text) != std::string::npos; });
 }
 
 bool IS_LINK(const std::string& path) {
@@ -168,9 +183,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(WAIT_FOR([&] { return IS_LINK(link); })) << "no link at " << link;
   ASSERT_TRUE(WRITE_RAW(link, RUN));
-  EXPECT_TRUE(WAIT_FOR([&] {
-    return FILE_TEXT(out).find("== run 1: 94 bytes") != std::string::npos;
-  })) << FILE_TEXT(out);
+  EXPECT_TRUE(SHOWS(out, "== run 1: 94 bytes")) << FILE_TEXT(out);
   EXPECT_EQ(0, STOP(pid));
   EXPECT_FALSE(IS_LINK(link)) << "the link stays after the end";
   std::string shown = FILE_TEXT(out);
@@ -183,7 +196,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
 
   pid = START({"--state", state, "--link", link}, out);
   ASSERT_GT(pid, 0);
-  ASSERT_TRUE(WAIT_FOR([&] { return FILE_TEXT(out).find("Anomalies") != std::string::npos; }));
+  ASSERT_TRUE(SHOWS(out, "Anomalies"));
   EXPECT_EQ(0, STOP(pid));
   shown = FILE_TEXT(out);
   EXPECT_NE(std::string::npos, shown.find("== power-up: what the module shows and remembers ==\n" +
@@ -191,4 +204,26 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
       << shown;
   EXPECT_NE(std::string::npos, shown.find("== end: nothing received ==")) << shown;
   ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
+}
+
+// A pty's slave stands in for a serial device: it is read raw (a terminal left as it was
+// would hold back a line without a line end), and the module ends when it goes away.
+TEST(LiveModule, OnADeviceUntilItGoesAway) {
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(0, openpty(&master, &slave, name, NULL, NULL));
+  close(slave);
+  fcntl(master, F_SETFD, FD_CLOEXEC);  // the device goes away when this test closes it
+  std::string out = testing::TempDir() + "live_device_out";
+  pid_t pid = START({"--device", name}, out);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(SHOWS(out, "== power-up")) << FILE_TEXT(out);
+  ASSERT_EQ((ssize_t)RUN.size(), write(master, RUN.data(), RUN.size()));
+  EXPECT_TRUE(SHOWS(out, "== run 1: 94 bytes")) << FILE_TEXT(out);
+  close(master);
+  EXPECT_EQ(2, END(pid, false)) << "exit code once the device is gone";
+  std::string shown = FILE_TEXT(out);
+  EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==",
+            FIRST_LINE(shown.substr(shown.rfind("== "))));
+  remove(out.c_str());
 }
