@@ -387,10 +387,23 @@ TEST(Module, ProgramExitCodes) {
       {"--read " + clean + " --read " + clean, 2},
       {"--png " + dir + "/no/such/folder.png --read " + clean, 2},
       {"--lines 2 --state " + dir + "/state --read " + clean, 2},
+      {"--link " + clean, 2},
+      {"--device /dev/null", 2},
+      {"--json --link " + dir + "/com", 2},
+      {"--read " + clean + " --link " + dir + "/com", 2},
+      {"--hex --state " + dir + "/state --link " + dir + "/com", 2},
+      {"--link " + dir + "/com --device /dev/null", 2},
   };
+  // A live module that starts by mistake ends with the time limit (exit code 124).
   for (const auto& c : cases) {
-    std::string command = std::string(PTYHOST_EXE) + " module " + c.args + " >/dev/null 2>&1";
+    std::string command =
+        "timeout 20 " + std::string(PTYHOST_EXE) + " module " + c.args + " >/dev/null 2>&1";
     int status = system(command.c_str());
     EXPECT_EQ(c.code, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << c.args;
   }
+  f = fopen(clean.c_str(), "rb");
+  std::string after(200, '\0');
+  after.resize(f ? fread(&after[0], 1, after.size(), f) : 0);
+  if (f) fclose(f);
+  EXPECT_EQ(stream, after) << "--link over a plain file";
 }

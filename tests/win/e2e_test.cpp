@@ -29,6 +29,18 @@ static const DWORD WAIT_MS = 20000;
 static const std::string STORE("\x1b\x58\x30", 3);
 static const std::string CONFIGURATION("\x1b\x57\x83\x80\x80\x80\x80\x80\x80\x80", 10);
 
+// Returns what a 20x4 display module makes of a run with the initial options that sent and
+// stored <screen> (text only, 20 to a line): the pty host's JSON view of it.
+static std::string module_view(const std::string& screen) {
+  std::string lines = "[";
+  for (size_t at = 0; at < 80; at += 20)
+    lines += (at ? ",\"" : "\"") + (screen + std::string(80, ' ')).substr(at, 20) + "\"";
+  lines += "]";
+  return "{\"screen\":" + lines + ",\"stored_screen\":" + lines +
+         ",\"config\":{\"brightness\":100,\"startup_screen\":false,\"delay_s\":0,"
+         "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}";
+}
+
 // Returns the program path as Windows sees it: Wine maps the Unix root to drive Z:.
 static std::wstring exe_path(void) {
   std::string unix_path = GLIMMERSET_EXE;
@@ -189,6 +201,7 @@ TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
     std::string sent = PTY_BYTES(1);
     EXPECT_EQ(HEX_OF(expected), HEX_OF(sent))
         << input << ": bytes on COM1 (" << sent.size() << " of 94)";
+    EXPECT_EQ(module_view(""), PTY_VIEW(1)) << input << ": what the module made of them";
   }
   // A pty keeps 8 data bits and no parity whatever is asked of it, so only the speed and
   // the stop bits here prove what the program set; the rest guards against a garbled line.
@@ -254,6 +267,7 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
                            STORE + CONFIGURATION;
     std::string sent = PTY_BYTES(1);
     EXPECT_EQ(HEX_OF(expected), HEX_OF(sent)) << "bytes on COM1 (" << sent.size() << " of 54)";
+    EXPECT_EQ(module_view(ascii(c.line1) + line2), PTY_VIEW(1)) << "what the module made of them";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 after sending";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 after sending";
 

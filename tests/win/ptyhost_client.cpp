@@ -96,6 +96,8 @@ bool PTY_FRESH(int port, int speed, int stopbits, bool crtscts, bool ixon) {
 
 std::string PTY_BYTES(int port) { return UNHEX(RUN("BYTES " + std::to_string(port))); }
 
+std::string PTY_VIEW(int port) { return RUN("VIEW " + std::to_string(port)); }
+
 // Returns the number after "<name>=" in <text>, or -1.
 static long FIELD(const std::string& text, const char* name) {
   std::string key = std::string(" ") + name + "=";

@@ -33,6 +33,12 @@ bool PTY_FRESH(int port, int speed = 0, int stopbits = 1, bool crtscts = false, 
 // after the line has been quiet for about 100 ms. Returns "" on failure.
 std::string PTY_BYTES(int port);
 
+// Returns what a 20x4 display module makes of the bytes written to COM<port>'s pty since
+// PTY_FRESH or the last PTY_VIEW (PTY_BYTES does not take them away), after the line has
+// been quiet for about 100 ms: one line of JSON with the keys screen, stored_screen, config
+// and anomalies. Returns "" on failure.
+std::string PTY_VIEW(int port);
+
 // Line settings of a pty as its slave side reports them (tcgetattr).
 struct PtyAttr {
   bool valid;    // false when the host could not answer

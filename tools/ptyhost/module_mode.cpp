@@ -1,8 +1,13 @@
 #include "tools/ptyhost/module_mode.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -10,15 +15,29 @@
 #include "module/picture.h"
 #include "module/state.h"
 #include "module/views.h"
+#include "tools/ptyhost/live_view.h"
+#include "tools/ptyhost/pty.h"
 
 namespace {
+
+const char USAGE[] =
+    "usage: ptyhost module [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n"
+    "       ptyhost module [--lines 4|2] [--png FILE] [--state FILE] [--link PATH|--device DEV]\n"
+    "       ptyhost module --hex [--link PATH|--device DEV]\n";
+
+// The line is taken to have fallen quiet after a burst once no byte came for this long: far
+// longer than the gap between two writes of one sender, far shorter than a person's pause.
+const long long QUIET_MS = 100;
 
 struct ModuleArgs {
   int lines = 4;
   bool json = false;
+  bool hex = false;
   const char* png = NULL;
   const char* state = NULL;
   const char* read = NULL;
+  const char* link = NULL;
+  const char* device = NULL;
 };
 
 int FAILED(const std::string& message) {
@@ -28,17 +47,31 @@ int FAILED(const std::string& message) {
 
 std::string SYSTEM_ERROR(const std::string& what) { return what + ": " + strerror(errno); }
 
-// Returns true when <argv> holds only known options, none of the file names twice, and --read.
+// Returns the error for options that do not go together, or "".
+std::string CONFLICT(const ModuleArgs& args) {
+  if (args.read && (args.hex || args.link || args.device))
+    return "--read decodes a file; --hex, --link and --device are for a live line";
+  if (!args.read && args.json) return "--json is for --read; a live line is shown in words";
+  if (args.link && args.device) return "--link and --device exclude each other";
+  if (args.hex && (args.png || args.state)) return "--hex shows the bytes only: no --png, --state";
+  return "";
+}
+
+// Returns true when <argv> holds only known options, none of them twice, that go together.
 bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
   for (int i = 0; i < argc; i++) {
     std::string word = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : NULL;
-    const char** target = word == "--png"     ? &args->png
-                          : word == "--state" ? &args->state
-                          : word == "--read"  ? &args->read
-                                              : NULL;
+    const char** target = word == "--png"      ? &args->png
+                          : word == "--state"  ? &args->state
+                          : word == "--read"   ? &args->read
+                          : word == "--link"   ? &args->link
+                          : word == "--device" ? &args->device
+                                               : NULL;
     if (word == "--json") {
       args->json = true;
+    } else if (word == "--hex") {
+      args->hex = true;
     } else if (word == "--lines" && value && (!strcmp(value, "4") || !strcmp(value, "2"))) {
       args->lines = value[0] - '0';
       i++;
@@ -49,13 +82,12 @@ bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
       *error = "--lines takes 4 or 2";
       return false;
     } else {
-      *error = "unexpected argument '" + word + "'; usage: ptyhost module [--lines 4|2] [--json]" +
-               " [--png FILE] [--state FILE] --read FILE|-";
+      *error = "unexpected argument '" + word + "' (see ptyhost module --help)";
       return false;
     }
   }
-  if (!args->read) *error = "--read FILE|- is required";
-  return args->read != NULL;
+  *error = CONFLICT(*args);
+  return error->empty();
 }
 
 // Feeds the stream to the module in the chunks that reading yields. Returns false when the
@@ -114,22 +146,184 @@ bool LOAD_STATE(const char* path, Module& module, std::string* error) {
   return false;
 }
 
+// Writes the picture and the state record that <args> ask for. Returns "" or what failed.
+std::string SAVE_FILES(const ModuleArgs& args, const Module& module) {
+  std::string png;
+  if (args.png && !RENDER_PNG(module, &png)) return "cannot draw the picture";
+  if (args.png && !WRITE_FILE(args.png, png))
+    return SYSTEM_ERROR(std::string("cannot write ") + args.png);
+  if (args.state && !WRITE_FILE(args.state, STATE_TEXT(module)))
+    return SYSTEM_ERROR(std::string("cannot write ") + args.state);
+  return "";
+}
+
+int READ_MODE(const ModuleArgs& args, Module& module) {
+  std::string error;
+  if (!FEED_FROM(args.read, module, &error)) return FAILED(error);
+  MODULE_FINISH(module);
+  error = SAVE_FILES(args, module);
+  if (!error.empty()) return FAILED(error);
+  fputs((args.json ? JSON_VIEW(module) : WORDS_VIEW(module)).c_str(), stdout);
+  return MODULE_CLEAN(module) ? 0 : 1;
+}
+
+// What the live module listens on: the master of a pty of ours (whose slave stays open
+// here, so that a writer closing the port leaves the line as it is), or a serial device.
+struct Line {
+  int fd = -1;
+  int slave = -1;
+  std::string path;  // the slave or the device
+};
+
+// A serial device is read raw at the speed it was set to: no byte is taken for a line
+// end, an interrupt or flow control. Returns false with the reason in <error>.
+bool OPEN_DEVICE(const char* device, Line* line, std::string* error) {
+  termios t;
+  int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 || tcgetattr(fd, &t) != 0) {
+    *error = SYSTEM_ERROR(std::string(device) + (fd < 0 ? "" : " is no serial device"));
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  cfmakeraw(&t);
+  t.c_cflag |= CLOCAL | CREAD;
+  tcsetattr(fd, TCSANOW, &t);
+  line->fd = fd;
+  line->path = device;
+  return true;
+}
+
+// Never replaces a file or folder of the user's: only a link, or nothing, may be at <path>.
+bool OPEN_PTY(const char* link, Line* line, std::string* error) {
+  struct stat existing;
+  if (link && lstat(link, &existing) == 0 && !S_ISLNK(existing.st_mode)) {
+    *error = std::string(link) + " exists and is no symbolic link";
+    return false;
+  }
+  if (!OPEN_RAW_PTY(&line->fd, &line->slave, &line->path)) {
+    *error = SYSTEM_ERROR("openpty");
+    return false;
+  }
+  if (!link || POINT_LINK(link, line->path)) return true;
+  *error = SYSTEM_ERROR(std::string("cannot link ") + link);
+  close(line->fd);
+  close(line->slave);
+  return false;
+}
+
+void SHOW(const std::string& text) {
+  fputs(text.c_str(), stdout);
+  fflush(stdout);
+}
+
+// Prints <count> bytes that arrived at <offset> of the stream, 16 a line: the offset, the
+// bytes in hex, and the printable ones as text.
+void PRINT_HEX(const char* bytes, size_t count, unsigned long long offset) {
+  for (size_t row = 0; row < count; row += 16) {
+    char line[120];
+    int at = snprintf(line, sizeof line, "%08llx ", offset + row);
+    for (size_t i = row; i < row + 16; i++)
+      at += i < count ? snprintf(line + at, sizeof line - at, " %02x", (unsigned char)bytes[i])
+                      : snprintf(line + at, sizeof line - at, "   ");
+    at += snprintf(line + at, sizeof line - at, "  |");
+    for (size_t i = row; i < row + 16 && i < count; i++) {
+      unsigned char c = (unsigned char)bytes[i];
+      line[at++] = c >= 0x20 && c < 0x7f ? (char)c : '.';
+    }
+    snprintf(line + at, sizeof line - at, "|");
+    puts(line);
+  }
+  fflush(stdout);
+}
+
+// The live module and what it last saved.
+struct Live {
+  LiveModule module;
+  std::string saved;     // the state record last written; "" before the first
+  bool failed = false;   // a file could not be written
+  bool pending = false;  // bytes arrived that no view shows yet
+  long long last_byte_ms = 0;
+};
+
+// Shows the run after a burst, and saves the files when what the module remembers changed.
+void SETTLE(const ModuleArgs& args, Live& live) {
+  std::string view = LIVE_SETTLE(live.module);
+  live.pending = false;
+  std::string record = STATE_TEXT(live.module.run);
+  if (record != live.saved) {
+    std::string error = SAVE_FILES(args, live.module.run);
+    if (error.empty()) {
+      live.saved = record;
+    } else {
+      fprintf(stderr, "module: %s\n", error.c_str());
+      live.failed = true;
+    }
+  }
+  SHOW(view);
+}
+
+// Reads what the line holds now. Returns false when the line is gone (a device unplugged).
+bool TAKE_BYTES(const ModuleArgs& args, const Line& line, Live& live) {
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(line.fd, buffer, sizeof buffer)) > 0) {
+    if (args.hex) PRINT_HEX(buffer, (size_t)got, live.module.received);
+    LIVE_TAKE(live.module, buffer, (size_t)got);
+    live.pending = !args.hex;
+    live.last_byte_ms = NOW_MS();
+  }
+  return got < 0 && (errno == EAGAIN || errno == EINTR);
+}
+
+// Shows the bytes from <line> as they arrive until SIGINT or SIGTERM or the line is gone.
+void LISTEN(const ModuleArgs& args, const Line& line, Live& live) {
+  while (!stop_requested) {
+    long long quiet_in = live.last_byte_ms + QUIET_MS - NOW_MS();
+    pollfd p = {line.fd, POLLIN, 0};
+    poll(&p, 1, live.pending ? (int)(quiet_in > 0 ? quiet_in : 0) : 1000);
+    if (!TAKE_BYTES(args, line, live)) {
+      fprintf(stderr, "module: %s\n", SYSTEM_ERROR(line.path + " is gone").c_str());
+      live.failed = true;
+      return;
+    }
+    if (live.pending && NOW_MS() - live.last_byte_ms >= QUIET_MS) SETTLE(args, live);
+  }
+}
+
+int LIVE_MODE(const ModuleArgs& args, const Module& module) {
+  Line line;
+  std::string error;
+  if (args.device ? !OPEN_DEVICE(args.device, &line, &error) : !OPEN_PTY(args.link, &line, &error))
+    return FAILED(error);
+  // On stderr, so that what arrives has standard output to itself.
+  std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
+  fprintf(stderr, "module: %s on %s; Ctrl+C ends\n",
+          args.hex ? "printing the bytes that arrive"
+                   : ("a 20x" + std::to_string(module.lines) + " display").c_str(),
+          where.c_str());
+  Live live;
+  live.module = LIVE_NEW(module);
+  if (!args.hex) SHOW(LIVE_READY_VIEW(live.module));
+  LISTEN(args, line, live);
+  if (live.pending) SETTLE(args, live);
+  if (!args.hex) SHOW(LIVE_FINAL_VIEW(live.module));
+  if (args.link) unlink(args.link);
+  close(line.fd);
+  if (line.slave >= 0) close(line.slave);
+  return live.failed ? 2 : 0;
+}
+
 }  // namespace
 
 int MODULE_MODE(int argc, char** argv) {
   ModuleArgs args;
   std::string error;
+  if (argc == 1 && !strcmp(argv[0], "--help")) {
+    fputs(USAGE, stdout);
+    return 0;
+  }
   if (!PARSE(argc, argv, &args, &error)) return FAILED(error);
   Module module = MODULE_NEW(args.lines);
   if (args.state && !LOAD_STATE(args.state, module, &error)) return FAILED(error);
-  if (!FEED_FROM(args.read, module, &error)) return FAILED(error);
-  MODULE_FINISH(module);
-  std::string png;
-  if (args.png && !RENDER_PNG(module, &png)) return FAILED("cannot draw the picture");
-  if (args.png && !WRITE_FILE(args.png, png))
-    return FAILED(SYSTEM_ERROR(std::string("cannot write ") + args.png));
-  if (args.state && !WRITE_FILE(args.state, STATE_TEXT(module)))
-    return FAILED(SYSTEM_ERROR(std::string("cannot write ") + args.state));
-  fputs((args.json ? JSON_VIEW(module) : WORDS_VIEW(module)).c_str(), stdout);
-  return MODULE_CLEAN(module) ? 0 : 1;
+  return args.read ? READ_MODE(args, module) : LIVE_MODE(args, module);
 }

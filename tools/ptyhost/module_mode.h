@@ -1,8 +1,15 @@
 // ptyhost module: the display module model on the command line.
 #pragma once
 
-// Runs "ptyhost module [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-" with
-// <argv> after the word "module". Returns 0 when the stream is exactly what a configuration
-// run sends, 1 when it holds anomalies, 2 when a file cannot be read or written or the
-// arguments are wrong (one line on stderr).
+// Runs "ptyhost module ..." with <argv> after the word "module" (see its --help).
+//
+// With --read FILE|- it decodes a captured stream and returns 0 when the stream is exactly
+// what a configuration run sends, 1 when it holds anomalies, 2 when a file cannot be read or
+// written or the arguments are wrong (one line on stderr).
+//
+// Without --read it is the module on a live line: a fresh raw pty (linked at --link PATH)
+// or a serial device (--device DEV). It prints the line's path, then the decoded view in
+// words after every burst of bytes (or, with --hex, the bytes as they arrive), keeps
+// --state FILE and --png FILE up to date, and on SIGINT or SIGTERM prints a final view,
+// removes the link and returns 0 (2 when a file could not be written or the line is gone).
 int MODULE_MODE(int argc, char** argv);

@@ -10,6 +10,8 @@
 //                                            plain file
 //       CONTENT n                            OK <hex of the plain file's bytes>
 //       BYTES n                              OK <hex of all bytes written since PTY/BYTES>
+//       VIEW n                               OK <the display module's view, as one line of
+//                                            JSON, of the bytes since PTY/VIEW (20x4)>
 //       ATTR n                               OK speed=.. csize=.. parenb=.. cstopb=.. ...
 //       XCHARS n start stop                  set the pty's XON/XOFF characters (decimal)
 //       STALL n                              stop reading the master until BYTES n, so
@@ -20,16 +22,15 @@
 //                                            waits while it is busy, until BYTES n
 //       GONE n                               close the master: the device went away
 //
-//   ptyhost monitor --link PATH
-//     Points PATH at a fresh raw pty and prints what arrives on it as hex and text until
-//     SIGINT or SIGTERM, then removes PATH.
+//   ptyhost module ...
+//     The display module on a pty, a serial device or a captured stream (module_mode.h).
 //
-// It never opens a serial device of the machine: every link points at something it made.
+// Serving, it never opens a serial device of the machine: every link points at something
+// it made. The module opens one only when it is named with --device.
 #include <errno.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -37,14 +38,16 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "hex.h"
+#include "module/model.h"
+#include "module/views.h"
 #include "module_mode.h"
+#include "pty.h"
 
 namespace {
 
@@ -60,30 +63,11 @@ struct Port {
   long pace = 0;             // bytes a second the line takes (PACE); 0: no pacing
   long long busy_until = 0;  // NOW_MS() when the paced line has sent what it holds; 0: idle
   std::string received;      // bytes from the master not yet handed out by BYTES
+  std::string unviewed;      // bytes from the master not yet decoded by VIEW
 };
 
 std::string link_dir;
 Port ports[PORTS + 1];
-volatile sig_atomic_t stop_requested = 0;
-
-long long NOW_MS() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
-// Replaces <path> by a symlink to <target> in one step (link under a temporary name, then
-// rename over), so that Wine never finds the name missing. Returns false on failure.
-bool POINT_LINK(const std::string& path, const std::string& target) {
-  std::string temp = path + ".new";
-  unlink(temp.c_str());
-  if (symlink(target.c_str(), temp.c_str()) != 0) return false;
-  if (rename(temp.c_str(), path.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
 
 std::string LINK_PATH(int n) { return link_dir + "/com" + std::to_string(n); }
 
@@ -129,6 +113,7 @@ size_t DRAIN(Port& port) {
     size_t skip = port.filler < (size_t)got ? port.filler : (size_t)got;
     port.filler -= skip;
     port.received.append(buffer + skip, (size_t)got - skip);
+    port.unviewed.append(buffer + skip, (size_t)got - skip);
     HOLD_FOR_WIRE_TIME(port, (size_t)got - skip);
     total += (size_t)got;
   }
@@ -162,28 +147,13 @@ bool CODE_OF(long baud, speed_t* code) {
   return false;
 }
 
-// Opens a pty whose slave is raw: a fresh pty has IXON on, and one XOFF byte in the
-// data would then stop all further writes. Returns false when no pty is available.
-bool OPEN_RAW_PTY(Port& port, std::string* slave_path) {
-  char name[256];
-  if (openpty(&port.master, &port.slave, name, NULL, NULL) != 0) return false;
-  termios t;
-  tcgetattr(port.slave, &t);
-  cfmakeraw(&t);
-  tcsetattr(port.slave, TCSANOW, &t);
-  fcntl(port.master, F_SETFL, fcntl(port.master, F_GETFL) | O_NONBLOCK);
-  fcntl(port.master, F_SETFD, FD_CLOEXEC);
-  fcntl(port.slave, F_SETFD, FD_CLOEXEC);
-  *slave_path = name;
-  return true;
-}
-
 std::string DO_PTY(int n, const std::vector<std::string>& args) {
   if (args.size() != 0 && args.size() != 4)
     return "ERR PTY takes n or n speed stopbits crtscts ixon";
   DROP(ports[n]);
   std::string slave_path;
-  if (!OPEN_RAW_PTY(ports[n], &slave_path)) return std::string("ERR openpty: ") + strerror(errno);
+  if (!OPEN_RAW_PTY(&ports[n].master, &ports[n].slave, &slave_path))
+    return std::string("ERR openpty: ") + strerror(errno);
   if (args.size() == 4) {
     termios t;
     speed_t code;
@@ -223,15 +193,9 @@ std::string DO_CONTENT(int n) {
   return "OK " + HEX_OF(bytes);
 }
 
-// Collects what the master has received until the line has been quiet for 100 ms (the
-// writer under Wine may still be on its way), at most 3 s in all.
-std::string DO_BYTES(int n) {
-  Port& port = ports[n];
-  if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
-  port.stalled = false;
-  port.pace = 0;
-  port.busy_until = 0;
-  if (port.slave >= 0) tcflow(port.slave, TCOON);
+// Collects what the master receives until the line has been quiet for 100 ms (the writer
+// under Wine may still be on its way), at most 3 s in all. Returns nothing.
+void COLLECT_UNTIL_QUIET(Port& port) {
   long long start = NOW_MS();
   long long last = start;
   while (NOW_MS() - last < 100 && NOW_MS() - start < 3000) {
@@ -239,9 +203,33 @@ std::string DO_BYTES(int n) {
     poll(&p, 1, 20);
     if (DRAIN(port) > 0) last = NOW_MS();
   }
+}
+
+std::string DO_BYTES(int n) {
+  Port& port = ports[n];
+  if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  port.stalled = false;
+  port.pace = 0;
+  port.busy_until = 0;
+  if (port.slave >= 0) tcflow(port.slave, TCOON);
+  COLLECT_UNTIL_QUIET(port);
   std::string reply = "OK " + HEX_OF(port.received);
   port.received.clear();
   return reply;
+}
+
+// Decodes the bytes since PTY or the last VIEW as a 20x4 module takes them; BYTES keeps
+// its own copy. Returns the JSON view, which is one line: control bytes in it are escaped.
+std::string DO_VIEW(int n) {
+  Port& port = ports[n];
+  if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
+  COLLECT_UNTIL_QUIET(port);
+  Module module = MODULE_NEW(4);
+  MODULE_FEED(module, port.unviewed.data(), port.unviewed.size());
+  MODULE_FINISH(module);
+  port.unviewed.clear();
+  std::string json = JSON_VIEW(module);
+  return "OK " + json.substr(0, json.find('\n'));
 }
 
 std::string DO_ATTR(int n) {
@@ -351,6 +339,7 @@ std::string RUN_COMMAND(const std::string& line) {
   if (verb == "FILE") return DO_FILE(n);
   if (verb == "CONTENT") return DO_CONTENT(n);
   if (verb == "BYTES") return DO_BYTES(n);
+  if (verb == "VIEW") return DO_VIEW(n);
   if (verb == "ATTR") return DO_ATTR(n);
   if (verb == "XCHARS") return DO_XCHARS(n, args);
   if (verb == "STALL") return DO_STALL(n);
@@ -453,55 +442,12 @@ int SERVE(const std::string& dir, const std::string& port_file) {
   return 0;
 }
 
-void PRINT_CHUNK(const char* bytes, size_t count, unsigned long long offset) {
-  for (size_t row = 0; row < count; row += 16) {
-    char line[120];
-    int at = snprintf(line, sizeof line, "%08llx ", offset + row);
-    for (size_t i = row; i < row + 16; i++)
-      at += i < count ? snprintf(line + at, sizeof line - at, " %02x", (unsigned char)bytes[i])
-                      : snprintf(line + at, sizeof line - at, "   ");
-    at += snprintf(line + at, sizeof line - at, "  |");
-    for (size_t i = row; i < row + 16 && i < count; i++) {
-      unsigned char c = (unsigned char)bytes[i];
-      line[at++] = c >= 0x20 && c < 0x7f ? (char)c : '.';
-    }
-    snprintf(line + at, sizeof line - at, "|");
-    puts(line);
-  }
-  fflush(stdout);
-}
-
-int MONITOR(const std::string& path) {
-  Port port;
-  std::string slave_path;
-  if (!OPEN_RAW_PTY(port, &slave_path) || !POINT_LINK(path, slave_path)) {
-    fprintf(stderr, "ptyhost: cannot make a pty behind %s: %s\n", path.c_str(), strerror(errno));
-    return 1;
-  }
-  fprintf(stderr, "ptyhost: %s -> %s; printing what arrives (Ctrl+C ends)\n", path.c_str(),
-          slave_path.c_str());
-  unsigned long long offset = 0;
-  while (!stop_requested) {
-    pollfd p = {port.master, POLLIN, 0};
-    if (poll(&p, 1, 500) <= 0) continue;
-    char buffer[4096];
-    ssize_t got = read(port.master, buffer, sizeof buffer);
-    if (got > 0) {
-      PRINT_CHUNK(buffer, (size_t)got, offset);
-      offset += (unsigned long long)got;
-    }
-  }
-  unlink(path.c_str());
-  DROP(port);
-  return 0;
-}
-
 void ON_STOP(int) { stop_requested = 1; }
 
 int USAGE() {
   fprintf(stderr,
           "usage: ptyhost serve --dir LINKDIR --port-file FILE\n"
-          "       ptyhost monitor --link PATH\n");
+          "       ptyhost module ... (ptyhost module --help)\n");
   return 2;
 }
 
@@ -518,6 +464,5 @@ int main(int argc, char** argv) {
   if (mode == "serve" && argc == 6 && std::string(argv[2]) == "--dir" &&
       std::string(argv[4]) == "--port-file")
     return SERVE(argv[3], argv[5]);
-  if (mode == "monitor" && argc == 4 && std::string(argv[2]) == "--link") return MONITOR(argv[3]);
   return USAGE();
 }

@@ -1,0 +1,228 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "module/state.h"
+#include "module/views.h"
+#include "tools/ptyhost/live_view.h"
+
+namespace {
+
+const std::string STORE = "\x1BX0";
+const std::string CONFIG_100 = "\x1BW\x83\x80\x80\x80\x80\x80\x80\x80";
+// What Glimmerset sends from its initial window.
+const std::string RUN = "\x0C" + std::string(80, ' ') + STORE + CONFIG_100;
+
+Module FINISHED(const LiveModule& live) {
+  Module copy = live.run;
+  MODULE_FINISH(copy);
+  return copy;
+}
+
+const std::string NONE = "Anomalies: none\n";
+
+std::string FIRST_LINE(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+}  // namespace
+
+// Each burst is followed by a quiet line.
+TEST(LiveModule, RunsEndWhereTheLineFellQuietAfterTheConfiguration) {
+  static const struct {
+    const char* what;
+    std::vector<std::string> bursts;
+    std::string last_header;
+    std::string anomalies;  // the end of the last run's view
+  } cases[] = {
+      {"two runs", {RUN, RUN}, "== run 2: 94 bytes (188 received in all) ==", NONE},
+      {"two runs without a pause",
+       {RUN + RUN},
+       "== run 1: 188 bytes (188 received in all) ==",
+       "Anomalies:\n  offset 94: the stream goes on after the configuration command\n"},
+      {"a pause inside the screen message",
+       {RUN.substr(0, 50), RUN.substr(50)},
+       "== run 1: 94 bytes (94 received in all) ==",
+       NONE},
+      {"a pause inside the configuration command",
+       {RUN.substr(0, 88), RUN.substr(88)},
+       "== run 1: 94 bytes (94 received in all) ==",
+       NONE},
+      {"a run without configuration goes on in the next burst",
+       {"\x0C" + std::string(40, 'a'), RUN},
+       "== run 1: 135 bytes (135 received in all) ==",
+       "Anomalies:\n  offset 41: second screen message\n"},
+      {"noise after a run",
+       {RUN, "\x01"},
+       "== run 2: 1 byte (95 received in all) ==",
+       "Anomalies:\n  offset 0: control byte 0x01 that is no command\n"
+       "  offset 1: the stream holds no configuration command (ESC \"W\")\n"},
+  };
+  for (const auto& c : cases) {
+    LiveModule live = LIVE_NEW(MODULE_NEW(4));
+    std::string view;
+    for (const std::string& burst : c.bursts) {
+      LIVE_TAKE(live, burst.data(), burst.size());
+      view = LIVE_SETTLE(live);
+    }
+    EXPECT_EQ(c.last_header, FIRST_LINE(view)) << c.what;
+    EXPECT_EQ(c.anomalies, view.substr(view.find("Anomalies:"))) << c.what;
+  }
+}
+
+TEST(LiveModule, ALaterRunFindsWhatTheEarlierOneLeft) {
+  std::string hello = "Hello" + std::string(35, ' ');
+  std::string first = "\x0C" + hello + STORE + "\x1BW\x83\x81\x80\x80\x80\x80\x80\x80";
+  std::string second = "\x1BW\x80\x81\x80\x80\x80\x80\x80\x80";
+  LiveModule live = LIVE_NEW(MODULE_NEW(2));
+  LIVE_TAKE(live, first.data(), first.size());
+  LIVE_SETTLE(live);
+  LIVE_TAKE(live, second.data(), second.size());
+  LIVE_SETTLE(live);
+  std::string lines = "[\"Hello               \",\"                    \"]";
+  EXPECT_EQ("{\"screen\":" + lines + ",\"stored_screen\":" + lines +
+                ",\"config\":{\"brightness\":25,\"startup_screen\":true,\"delay_s\":0,"
+                "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
+            JSON_VIEW(FINISHED(live)));
+}
+
+namespace {
+
+// Generous for a loaded machine: only a program that never gets there fails.
+const int WAIT_MS = 20000;
+
+bool WAIT_FOR(const std::function<bool()>& condition) {
+  for (int waited = 0; waited < WAIT_MS; waited += 10) {
+    if (condition()) return true;
+    usleep(10000);
+  }
+  return condition();
+}
+
+std::string FILE_TEXT(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Starts "ptyhost module <args>" with its output (and its messages) in <out>. Returns its
+// pid, or -1.
+pid_t START(const std::vector<std::string>& args, const std::string& out) {
+  std::vector<std::string> words = {PTYHOST_EXE, "module"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(&word[0]);
+  argv.push_back(NULL);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&files, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, PTYHOST_EXE, &files, NULL, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&files);
+  return pid;
+}
+
+// Waits for the program to end (after SIGTERM when <terminate>). Returns its exit code, or
+// -1 when it did not end normally or in time (it is then killed).
+int END(pid_t pid, bool terminate) {
+  int status = 0;
+  if (terminate) kill(pid, SIGTERM);
+  if (!WAIT_FOR([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int STOP(pid_t pid) { return END(pid, true); }
+
+// Returns true once the program's output holds <text>.
+bool SHOWS(const std::string& out, const std::string& text) {
+  return WAIT_FOR([&] { return FILE_TEXT(out).find(text) != std::string::npos; });
+}
+
+bool IS_LINK(const std::string& path) {
+  struct stat s;
+  return lstat(path.c_str(), &s) == 0 && S_ISLNK(s.st_mode);
+}
+
+// Writes <bytes> to the pty behind <link> as a serial program would: raw, then closes it.
+bool WRITE_RAW(const std::string& link, const std::string& bytes) {
+  int fd = open(link.c_str(), O_RDWR | O_NOCTTY);
+  termios t;
+  if (fd < 0 || tcgetattr(fd, &t) != 0) return false;
+  cfmakeraw(&t);
+  bool ok = tcsetattr(fd, TCSANOW, &t) == 0 &&
+            write(fd, bytes.data(), bytes.size()) == (ssize_t)bytes.size();
+  return close(fd) == 0 && ok;
+}
+
+}  // namespace
+
+// The module on a pty, twice with one state file: the second start shows what the first
+// run left in the module.
+TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
+  std::string dir = testing::TempDir() + "live_test.XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(&dir[0]));
+  std::string link = dir + "/com1", state = dir + "/state";
+  std::string out = dir + "/out", png = dir + "/glass.png";
+
+  pid_t pid = START({"--link", link, "--state", state, "--png", png}, out);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(WAIT_FOR([&] { return IS_LINK(link); })) << "no link at " << link;
+  ASSERT_TRUE(WRITE_RAW(link, RUN));
+  EXPECT_TRUE(SHOWS(out, "== run 1: 94 bytes")) << FILE_TEXT(out);
+  EXPECT_EQ(0, STOP(pid));
+  EXPECT_FALSE(IS_LINK(link)) << "the link stays after the end";
+  std::string shown = FILE_TEXT(out);
+  std::string final_view = shown.substr(shown.rfind("== "));
+  EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==", FIRST_LINE(final_view));
+  Module decoded = MODULE_NEW(4);
+  MODULE_FEED(decoded, RUN.data(), RUN.size());
+  EXPECT_EQ(STATE_TEXT(decoded), FILE_TEXT(state));
+  EXPECT_EQ("\x89PNG", FILE_TEXT(png).substr(0, 4)) << png;
+
+  pid = START({"--state", state, "--link", link}, out);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(SHOWS(out, "Anomalies"));
+  EXPECT_EQ(0, STOP(pid));
+  shown = FILE_TEXT(out);
+  EXPECT_NE(std::string::npos, shown.find("== power-up: what the module shows and remembers ==\n" +
+                                          WORDS_VIEW(decoded)))
+      << shown;
+  EXPECT_NE(std::string::npos, shown.find("== end: nothing received ==")) << shown;
+  ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
+}
+
+// A pty's slave stands in for a serial device: it is read raw (a terminal left as it was
+// would hold back a line without a line end), and the module ends when it goes away.
+TEST(LiveModule, OnADeviceUntilItGoesAway) {
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(0, openpty(&master, &slave, name, NULL, NULL));
+  close(slave);
+  fcntl(master, F_SETFD, FD_CLOEXEC);  // the device goes away when this test closes it
+  std::string out = testing::TempDir() + "live_device_out";
+  pid_t pid = START({"--device", name}, out);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(SHOWS(out, "== power-up")) << FILE_TEXT(out);
+  ASSERT_EQ((ssize_t)RUN.size(), write(master, RUN.data(), RUN.size()));
+  EXPECT_TRUE(SHOWS(out, "== run 1: 94 bytes")) << FILE_TEXT(out);
+  close(master);
+  EXPECT_EQ(2, END(pid, false)) << "exit code once the device is gone";
+  std::string shown = FILE_TEXT(out);
+  EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==",
+            FIRST_LINE(shown.substr(shown.rfind("== "))));
+  remove(out.c_str());
+}

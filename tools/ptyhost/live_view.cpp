@@ -1,0 +1,72 @@
+#include "tools/ptyhost/live_view.h"
+
+#include "module/views.h"
+
+namespace {
+
+// Returns <run> with the stream ended there, as a view needs it; the run itself goes on.
+Module FINISHED(const Module& run) {
+  Module copy = run;
+  MODULE_FINISH(copy);
+  return copy;
+}
+
+// A run whose configuration command is missing or still arriving is not over: the rest
+// may follow after a pause (a loaded sender, or a slow line).
+bool HOLDS_CONFIGURATION(const Module& finished) {
+  for (const Anomaly& a : finished.anomalies)
+    if (a.kind == ANOMALY_NO_CONFIG || a.kind == ANOMALY_CUT_SHORT) return false;
+  return true;
+}
+
+// Returns a module at the start of a new stream that shows and remembers what <last> does.
+Module NEXT_RUN(const Module& last) {
+  Module next = MODULE_NEW(last.lines);
+  next.screen = last.screen;
+  next.stored = last.stored;
+  next.stored_screen = last.stored_screen;
+  next.configured = last.configured;
+  next.config = last.config;
+  return next;
+}
+
+std::string RUN_HEADER(const LiveModule& live, const char* when) {
+  uint64_t bytes = live.run.offset;
+  return std::string("== ") + when + "run " + std::to_string(live.runs) + ": " +
+         std::to_string(bytes) + (bytes == 1 ? " byte (" : " bytes (") +
+         std::to_string(live.received) + " received in all) ==\n";
+}
+
+}  // namespace
+
+LiveModule LIVE_NEW(const Module& module) {
+  LiveModule live;
+  live.run = module;
+  return live;
+}
+
+void LIVE_TAKE(LiveModule& live, const char* bytes, size_t count) {
+  if (count == 0) return;
+  if (live.run_over || live.runs == 0) {
+    live.run = NEXT_RUN(live.run);
+    live.runs++;
+    live.run_over = false;
+  }
+  MODULE_FEED(live.run, bytes, count);
+  live.received += count;
+}
+
+std::string LIVE_SETTLE(LiveModule& live) {
+  Module finished = FINISHED(live.run);
+  live.run_over = HOLDS_CONFIGURATION(finished);
+  return RUN_HEADER(live, "") + WORDS_VIEW(finished);
+}
+
+std::string LIVE_FINAL_VIEW(const LiveModule& live) {
+  if (live.runs == 0) return "== end: nothing received ==\n" + WORDS_VIEW(live.run);
+  return RUN_HEADER(live, "end, last ") + WORDS_VIEW(FINISHED(live.run));
+}
+
+std::string LIVE_READY_VIEW(const LiveModule& live) {
+  return "== power-up: what the module shows and remembers ==\n" + WORDS_VIEW(live.run);
+}

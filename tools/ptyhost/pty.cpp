@@ -1,0 +1,42 @@
+#include "tools/ptyhost/pty.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <stdio.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+volatile sig_atomic_t stop_requested = 0;
+
+long long NOW_MS() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+bool POINT_LINK(const std::string& path, const std::string& target) {
+  std::string temp = path + ".new";
+  unlink(temp.c_str());
+  if (symlink(target.c_str(), temp.c_str()) != 0) return false;
+  if (rename(temp.c_str(), path.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+// A fresh pty has IXON on, and one XOFF byte in the data would then stop all further writes.
+bool OPEN_RAW_PTY(int* master, int* slave, std::string* slave_path) {
+  char name[256];
+  if (openpty(master, slave, name, NULL, NULL) != 0) return false;
+  termios t;
+  tcgetattr(*slave, &t);
+  cfmakeraw(&t);
+  tcsetattr(*slave, TCSANOW, &t);
+  fcntl(*master, F_SETFL, fcntl(*master, F_GETFL) | O_NONBLOCK);
+  fcntl(*master, F_SETFD, FD_CLOEXEC);
+  fcntl(*slave, F_SETFD, FD_CLOEXEC);
+  *slave_path = name;
+  return true;
+}
