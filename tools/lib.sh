@@ -18,6 +18,28 @@ gs_wine_env() {
     export DISPLAY="$2"
 }
 
+# Starts a private Xvfb (1280x1024, no TCP) in a session of its own, writes its pid to
+# PIDFILE and prints its display (":N"). The server picks the first free display number
+# itself and reports it only once it accepts connections (-displayfd), so that two starts at
+# the same moment never end up on one display.
+# Usage: gs_start_xvfb LOGFILE PIDFILE
+gs_start_xvfb() {
+    local log=$1 pidfile=$2 numfile n= i
+    numfile=$(mktemp) || return 1
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$numfile" >"$log" 2>&1 </dev/null &
+    echo $! >"$pidfile"
+    for i in $(seq 300); do
+        n=$(tr -dc 0-9 <"$numfile")
+        [ -n "$n" ] && break
+        kill -0 "$(cat "$pidfile")" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$numfile"
+    [ -n "$n" ] || { gs_fail "Xvfb did not start (see $log)"; return 1; }
+    echo ":$n"
+}
+
 # Prints a .reg file that lists COM1..COM99 each at LINKDIR/comN. Wine reads this key when
 # its server starts; a number it does not find there goes to a device it detects on the
 # machine (a real /dev/ttyS*), so all numbers the program can open are listed.
