@@ -16,11 +16,11 @@ static const struct {
   int id;
   HANDLER handler;
 } CONTROL_HANDLERS[] = {
-    {ID_SEND, SEND_BUTTON_HANDLER},    {ID_DELAY, DELAY_FIELD_HANDLER},
-    {ID_LINE_1, LINE_HANDLER},         {ID_LINE_2, LINE_HANDLER},
-    {ID_LINE_3, LINE_HANDLER},         {ID_LINE_4, LINE_HANDLER},
-    {ID_SEND_TEXT, SEND_TEXT_HANDLER}, {ID_FOUR_LINES, FOUR_LINES_HANDLER},
-    {ID_TWO_LINES, TWO_LINES_HANDLER},
+    {ID_SEND, SEND_BUTTON_HANDLER},      {ID_DELAY, DELAY_FIELD_HANDLER},
+    {ID_LINE_1, LINE_HANDLER},           {ID_LINE_2, LINE_HANDLER},
+    {ID_LINE_3, LINE_HANDLER},           {ID_LINE_4, LINE_HANDLER},
+    {ID_SEND_TEXT, SEND_TEXT_HANDLER},   {ID_FOUR_LINES, SCREEN_TYPE_HANDLER},
+    {ID_TWO_LINES, SCREEN_TYPE_HANDLER},
 };
 
 // The main window's own handler takes no action: every reaction lives in a control handler.

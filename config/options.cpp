@@ -26,18 +26,10 @@ INT_PTR SEND_TEXT_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
 // Lines 3 and 4 follow the check mark of "4x20" as it stands, whichever option reported the
 // click: Windows also reports a click when an unchecked option gains the focus by the keyboard,
 // and leaves the check marks as they were.
-static INT_PTR follow_screen_type(UINT message, WPARAM wparam) {
+INT_PTR SCREEN_TYPE_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
   if (!clicked(message, wparam)) return 0;
   bool four_lines = READ_CHECK(ID_FOUR_LINES);
   ENABLE_CONTROL(ID_LINE_3, four_lines);
   ENABLE_CONTROL(ID_LINE_4, four_lines);
   return 0;
-}
-
-INT_PTR FOUR_LINES_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  return follow_screen_type(message, wparam);
-}
-
-INT_PTR TWO_LINES_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  return follow_screen_type(message, wparam);
 }

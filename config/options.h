@@ -12,5 +12,4 @@ INT_PTR SEND_TEXT_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 
 // "4x20" and "2x20": enable screen lines 3 and 4 while "4x20" is checked and disable them
 // otherwise (their text stays), whichever of the two sent the click.
-INT_PTR FOUR_LINES_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-INT_PTR TWO_LINES_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR SCREEN_TYPE_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
