@@ -23,7 +23,7 @@ static bool timeouts_changed = false;
 // dialog the user must dismiss; the caller's error mode is restored afterwards. Returns
 // what the call returns.
 template <typename Call>
-static auto QUIET(Call call) -> decltype(call()) {
+static auto quiet(Call call) -> decltype(call()) {
   UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   auto result = call();
   SetErrorMode(previous);
@@ -31,14 +31,14 @@ static auto QUIET(Call call) -> decltype(call()) {
 }
 
 // Reads the port's DCB into <dcb>. Returns false when the device holds no line state.
-static bool READ_DCB(DCB* dcb) {
+static bool read_dcb(DCB* dcb) {
   ZeroMemory(dcb, sizeof *dcb);
   dcb->DCBlength = sizeof *dcb;
-  return QUIET([&] { return GetCommState(port_handle, dcb); });
+  return quiet([&] { return GetCommState(port_handle, dcb); });
 }
 
 // Returns the fields of <dcb> that the channel decides on.
-static LineState LINE_STATE_OF(const DCB& dcb) {
+static LineState line_state_of(const DCB& dcb) {
   LineState state = {dcb.BaudRate,
                      dcb.ByteSize,
                      dcb.Parity,
@@ -53,80 +53,80 @@ static LineState LINE_STATE_OF(const DCB& dcb) {
 // stays as it was. Equal XON and XOFF characters, which make the platform refuse the
 // whole DCB, are made distinct on the way. A step the driver refuses is caught by the
 // check after the last one. Returns nothing.
-static void CHANGE_LINE(void (*change)(DCB* dcb, DWORD rate), DWORD rate) {
+static void change_line(void (*change)(DCB* dcb, DWORD rate), DWORD rate) {
   DCB dcb;
-  if (!READ_DCB(&dcb)) return;
+  if (!read_dcb(&dcb)) return;
   change(&dcb, rate);
-  LineState state = LINE_STATE_OF(dcb);
-  SEPARATE_FLOW_CHARS(&state);
+  LineState state = line_state_of(dcb);
+  separate_flow_chars(&state);
   dcb.XonChar = (char)state.xon;
   dcb.XoffChar = (char)state.xoff;
-  QUIET([&] { return SetCommState(port_handle, &dcb); });
+  quiet([&] { return SetCommState(port_handle, &dcb); });
 }
 
 // Returns true when the line now runs at <rate> with 8 data bits, no parity and one stop
 // bit. A display at any other setting shows only garbage, and a device without a line
 // state is no serial line at all.
-static bool LINE_READY(DWORD rate) {
+static bool line_ready(DWORD rate) {
   DCB dcb;
-  return READ_DCB(&dcb) && LINE_STATE_FITS(LINE_STATE_OF(dcb), rate);
+  return read_dcb(&dcb) && line_state_fits(line_state_of(dcb), rate);
 }
 
-// Sets write time-outs (see WRITE_TIMEOUTS_FOR) and keeps the read time-outs as found.
+// Sets write time-outs (see write_timeouts_for) and keeps the read time-outs as found.
 // Without them a device that holds the line off (output flow control left on, an adapter
 // that stopped draining) blocks the write, and the window with it, for good. Returns
 // false when the port's time-outs cannot be read or set.
-static bool LIMIT_WRITES(DWORD rate) {
-  if (!QUIET([&] { return GetCommTimeouts(port_handle, &found_timeouts); })) return false;
+static bool limit_writes(DWORD rate) {
+  if (!quiet([&] { return GetCommTimeouts(port_handle, &found_timeouts); })) return false;
   COMMTIMEOUTS limited = found_timeouts;
-  WriteTimeouts timeouts = WRITE_TIMEOUTS_FOR(rate);
+  WriteTimeouts timeouts = write_timeouts_for(rate);
   limited.WriteTotalTimeoutMultiplier = timeouts.per_byte_ms;
   limited.WriteTotalTimeoutConstant = timeouts.constant_ms;
-  timeouts_changed = QUIET([&] { return SetCommTimeouts(port_handle, &limited); });
+  timeouts_changed = quiet([&] { return SetCommTimeouts(port_handle, &limited); });
   return timeouts_changed;
 }
 
-static void SET_RATE(DCB* dcb, DWORD rate) { dcb->BaudRate = rate; }
+static void set_rate(DCB* dcb, DWORD rate) { dcb->BaudRate = rate; }
 
 // The display takes 8N1 frames; setting the frame as a whole keeps the size, parity and
 // stop bits consistent even on a driver that rejects one of the later single steps.
-static void SET_FRAME(DCB* dcb, DWORD) {
+static void set_frame(DCB* dcb, DWORD) {
   dcb->ByteSize = 8;
   dcb->StopBits = ONESTOPBIT;
   dcb->fParity = FALSE;
   dcb->Parity = NOPARITY;
 }
 
-static void CLEAR_PARITY_CHECK(DCB* dcb, DWORD) { dcb->fParity = FALSE; }
+static void clear_parity_check(DCB* dcb, DWORD) { dcb->fParity = FALSE; }
 
-static void SET_ONE_STOP_BIT(DCB* dcb, DWORD) { dcb->StopBits = ONESTOPBIT; }
+static void set_one_stop_bit(DCB* dcb, DWORD) { dcb->StopBits = ONESTOPBIT; }
 
 // Asks for a 1024-byte queue on one side, keeping the other side at the size the driver
 // reports now. Returns nothing; a driver that does not report its queues is left alone.
-static void SET_QUEUES(bool transmit_side) {
+static void set_queues(bool transmit_side) {
   COMMPROP props;
   ZeroMemory(&props, sizeof props);
-  if (!QUIET([&] { return GetCommProperties(port_handle, &props); })) return;
+  if (!quiet([&] { return GetCommProperties(port_handle, &props); })) return;
   DWORD rx = transmit_side ? props.dwCurrentRxQueue : 1024;
   DWORD tx = transmit_side ? 1024 : props.dwCurrentTxQueue;
-  QUIET([&] { return SetupComm(port_handle, rx, tx); });
+  quiet([&] { return SetupComm(port_handle, rx, tx); });
 }
 
-// Returns the open handle of COM<port> (name from PORT_DEVICE_NAME), or
+// Returns the open handle of COM<port> (name from port_device_name), or
 // INVALID_HANDLE_VALUE when the device cannot be opened or is a disk file: a COM name
 // can be redirected to a file, and the display data must not end up in one.
-static HANDLE OPEN_DEVICE(int port) {
-  std::string name = PORT_DEVICE_NAME(port);
+static HANDLE open_device(int port) {
+  std::string name = port_device_name(port);
   std::wstring wide(name.begin(), name.end());  // the name is plain ASCII
   // Inheritable, so that a program started from this one may take the port over.
   SECURITY_ATTRIBUTES security = {sizeof security, NULL, TRUE};
-  HANDLE handle = QUIET([&] {
+  HANDLE handle = quiet([&] {
     return CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, NULL);
   });
   if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
-  if (QUIET([&] { return GetFileType(handle); }) == FILE_TYPE_DISK) {
-    QUIET([&] { return CloseHandle(handle); });
+  if (quiet([&] { return GetFileType(handle); }) == FILE_TYPE_DISK) {
+    quiet([&] { return CloseHandle(handle); });
     return INVALID_HANDLE_VALUE;
   }
   return handle;
@@ -137,18 +137,18 @@ static HANDLE OPEN_DEVICE(int port) {
 // used or does not take these settings, or a port is already open (which then stays open
 // untouched).
 int SER_OPEN(int port, int rate) {
-  if (PORT_DEVICE_NAME(port).empty() || !RATE_SUPPORTED(rate)) return 0;
+  if (port_device_name(port).empty() || !rate_supported(rate)) return 0;
   if (port_handle != INVALID_HANDLE_VALUE) return 0;
-  HANDLE handle = OPEN_DEVICE(port);
+  HANDLE handle = open_device(port);
   if (handle == INVALID_HANDLE_VALUE) return 0;
   port_handle = handle;
-  CHANGE_LINE(SET_RATE, (DWORD)rate);
-  CHANGE_LINE(SET_FRAME, 0);
-  CHANGE_LINE(CLEAR_PARITY_CHECK, 0);
-  CHANGE_LINE(SET_ONE_STOP_BIT, 0);
-  SET_QUEUES(true);
-  SET_QUEUES(false);
-  if (!LINE_READY((DWORD)rate) || !LIMIT_WRITES((DWORD)rate)) {
+  change_line(set_rate, (DWORD)rate);
+  change_line(set_frame, 0);
+  change_line(clear_parity_check, 0);
+  change_line(set_one_stop_bit, 0);
+  set_queues(true);
+  set_queues(false);
+  if (!line_ready((DWORD)rate) || !limit_writes((DWORD)rate)) {
     SER_CLOSE();
     return 0;
   }
@@ -164,7 +164,7 @@ void SER_SEND(const char* bytes, size_t count) {
   if (port_handle == INVALID_HANDLE_VALUE || write_failed) return;
   DWORD length = count > MAXDWORD ? MAXDWORD : (DWORD)count;
   DWORD written = 0;
-  BOOL ok = QUIET([&] { return WriteFile(port_handle, bytes, length, &written, NULL); });
+  BOOL ok = quiet([&] { return WriteFile(port_handle, bytes, length, &written, NULL); });
   if (!ok || written != count) write_failed = 1;
 }
 
@@ -173,11 +173,11 @@ void SER_SEND(const char* bytes, size_t count) {
 // handed over still go out.
 int SER_CLOSE(void) {
   if (port_handle != INVALID_HANDLE_VALUE) {
-    if (timeouts_changed) QUIET([&] { return SetCommTimeouts(port_handle, &found_timeouts); });
+    if (timeouts_changed) quiet([&] { return SetCommTimeouts(port_handle, &found_timeouts); });
     timeouts_changed = false;
     HANDLE handle = port_handle;
     port_handle = INVALID_HANDLE_VALUE;
-    QUIET([&] { return CloseHandle(handle); });
+    quiet([&] { return CloseHandle(handle); });
   }
   return 1;
 }

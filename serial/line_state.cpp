@@ -1,6 +1,6 @@
 #include "serial/line_state.h"
 
-void SEPARATE_FLOW_CHARS(LineState* state) {
+void separate_flow_chars(LineState* state) {
   // Some USB serial drivers report both characters as 0, and the platform then refuses
   // the whole state on every later step. Equal characters can only work with XON/XOFF
   // off, where the usual pair changes nothing.
@@ -9,11 +9,11 @@ void SEPARATE_FLOW_CHARS(LineState* state) {
   state->xoff = 0x13;
 }
 
-bool LINE_STATE_FITS(const LineState& state, unsigned long rate) {
+bool line_state_fits(const LineState& state, unsigned long rate) {
   return state.rate == rate && state.data_bits == 8 && state.parity == 0 && state.stop_bits == 0;
 }
 
-WriteTimeouts WRITE_TIMEOUTS_FOR(unsigned long rate) {
+WriteTimeouts write_timeouts_for(unsigned long rate) {
   // A byte takes 10 bits on the wire (start, 8 data, stop). A write may last twice its
   // wire time, rounded up to whole milliseconds a byte, plus one second for adapter and
   // driver latency and a busy machine. The longest write, the 81-byte screen at 2400

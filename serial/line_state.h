@@ -15,11 +15,11 @@ struct LineState {
 
 // Gives equal XON and XOFF characters the usual 0x11 and 0x13, leaving every other field
 // alone. Returns nothing.
-void SEPARATE_FLOW_CHARS(LineState* state);
+void separate_flow_chars(LineState* state);
 
 // Returns true when <state>, read back from the port, carries <rate> with 8 data bits, no
 // parity and one stop bit: the only frame the display understands.
-bool LINE_STATE_FITS(const LineState& state, unsigned long rate);
+bool line_state_fits(const LineState& state, unsigned long rate);
 
 // Write time-outs of a port, as the platform takes them: a write may last
 // per_byte_ms * bytes + constant_ms.
@@ -29,4 +29,4 @@ struct WriteTimeouts {
 };
 
 // Returns the write time-outs for a line at <rate> bit/s (above 0).
-WriteTimeouts WRITE_TIMEOUTS_FOR(unsigned long rate);
+WriteTimeouts write_timeouts_for(unsigned long rate);

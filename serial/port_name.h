@@ -6,7 +6,7 @@
 // Returns the device name of COM<port>: "COM1" .. "COM9", and from 10 on with the "\\.\"
 // prefix that the platform needs for such names ("\\.\COM10"). Returns "" for a port
 // outside 1..99.
-std::string PORT_DEVICE_NAME(int port);
+std::string port_device_name(int port);
 
 // Returns true for the rates the channel supports: 1200, 2400, 4800 and 9600 bit/s.
-bool RATE_SUPPORTED(int rate);
+bool rate_supported(int rate);

@@ -21,7 +21,7 @@ TEST(LineState, FitsOnlyTheRateAndEightNOne) {
       {"flow characters play no part", {9600, 8, 0, 0, 0, 0}, true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.fits, LINE_STATE_FITS(c.state, 9600)) << c.name << ": fits 9600";
+    EXPECT_EQ(c.fits, line_state_fits(c.state, 9600)) << c.name << ": fits 9600";
 }
 
 TEST(LineState, EqualFlowCharsBecomeTheUsualPair) {
@@ -33,7 +33,7 @@ TEST(LineState, EqualFlowCharsBecomeTheUsualPair) {
   };
   for (const auto& c : cases) {
     LineState state = {2400, 7, 2, 2, c.xon, c.xoff};
-    SEPARATE_FLOW_CHARS(&state);
+    separate_flow_chars(&state);
     EXPECT_EQ(c.want_xon, state.xon) << "xon " << +c.xon << " xoff " << +c.xoff << ": xon";
     EXPECT_EQ(c.want_xoff, state.xoff) << "xon " << +c.xon << " xoff " << +c.xoff << ": xoff";
     EXPECT_EQ(2400u, state.rate) << "xon " << +c.xon << ": other fields kept";
@@ -47,7 +47,7 @@ TEST(LineState, EqualFlowCharsBecomeTheUsualPair) {
 // the 81-byte screen, must give up well within the 5 s a user waits for an answer.
 TEST(LineState, WriteTimeoutsFitTheLine) {
   for (unsigned long rate : {1200ul, 2400ul, 4800ul, 9600ul}) {
-    WriteTimeouts t = WRITE_TIMEOUTS_FOR(rate);
+    WriteTimeouts t = write_timeouts_for(rate);
     for (unsigned long bytes : {1ul, 2ul, 81ul}) {
       double wire_ms = bytes * 10 * 1000.0 / rate;
       unsigned long limit_ms = t.per_byte_ms * bytes + t.constant_ms;

@@ -21,7 +21,7 @@ TEST(PortName, DeviceNameByNumber) {
       {INT_MAX, ""},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.name, PORT_DEVICE_NAME(c.port)) << "port " << c.port << ": device name";
+    EXPECT_EQ(c.name, port_device_name(c.port)) << "port " << c.port << ": device name";
 }
 
 TEST(PortName, RatesSupported) {
@@ -34,5 +34,5 @@ TEST(PortName, RatesSupported) {
       {19200, false}, {-9600, false}, {INT_MIN, false}, {INT_MAX, false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.supported, RATE_SUPPORTED(c.rate)) << "rate " << c.rate << ": supported";
+    EXPECT_EQ(c.supported, rate_supported(c.rate)) << "rate " << c.rate << ": supported";
 }

@@ -17,9 +17,9 @@ namespace {
 
 // Returns the DCB of COM<port> as read through a handle of the test's own; .DCBlength is
 // 0 when the port could not be opened or read.
-DCB READ_DCB(int port) {
+DCB read_dcb(int port) {
   DCB dcb = {};
-  std::string name = PORT_DEVICE_NAME(port);
+  std::string name = port_device_name(port);
   HANDLE h =
       CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
   if (h == INVALID_HANDLE_VALUE) return dcb;
@@ -60,10 +60,10 @@ TEST(SerialChannel, LineSettingsPerRate) {
     // A port left behind by another program: other speed, two stop bits, both kinds
     // of flow control. Only rate and frame may change.
     ASSERT_TRUE(PTY_FRESH(4, 19200, 2, true, true));
-    DCB before = READ_DCB(4);
+    DCB before = read_dcb(4);
     ASSERT_NE(0u, before.DCBlength) << "rate " << rate << ": DCB before the open";
     ASSERT_EQ(1, SER_OPEN(4, rate)) << "SER_OPEN(4, " << rate << ")";
-    DCB after = READ_DCB(4);
+    DCB after = read_dcb(4);
     PtyAttr attr = PTY_ATTR(4);
     SER_CLOSE();
 
@@ -211,7 +211,7 @@ TEST(SerialChannel, WriteFailuresAreRemembered) {
 // .ReadIntervalTimeout is MAXDWORD - 1 when they could not be read.
 COMMTIMEOUTS READ_TIMEOUTS(int port) {
   COMMTIMEOUTS timeouts = {MAXDWORD - 1, 0, 0, 0, 0};
-  std::string name = PORT_DEVICE_NAME(port);
+  std::string name = port_device_name(port);
   HANDLE h =
       CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
   if (h == INVALID_HANDLE_VALUE) return timeouts;
@@ -240,7 +240,7 @@ TEST(SerialChannel, EqualFlowCharsAreMadeDistinct) {
   PTY_FLOW_CHARS(17, 0, 0);
   ASSERT_EQ(1, SER_OPEN(17, 2400));
   SEND("ok");
-  DCB dcb = READ_DCB(17);
+  DCB dcb = read_dcb(17);
   SER_CLOSE();
   EXPECT_EQ(HEX_OF("ok"), HEX_OF(PTY_BYTES(17))) << "COM17: bytes";
   ASSERT_NE(0u, dcb.DCBlength) << "COM17: DCB after the open";

@@ -177,7 +177,7 @@ struct Line {
 
 // A serial device is read raw at the speed it was set to: no byte is taken for a line
 // end, an interrupt or flow control. Returns false with the reason in <error>.
-bool OPEN_DEVICE(const char* device, Line* line, std::string* error) {
+bool open_device(const char* device, Line* line, std::string* error) {
   termios t;
   int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0 || tcgetattr(fd, &t) != 0) {
@@ -293,7 +293,7 @@ void LISTEN(const ModuleArgs& args, const Line& line, Live& live) {
 int LIVE_MODE(const ModuleArgs& args, const Module& module) {
   Line line;
   std::string error;
-  if (args.device ? !OPEN_DEVICE(args.device, &line, &error) : !OPEN_PTY(args.link, &line, &error))
+  if (args.device ? !open_device(args.device, &line, &error) : !OPEN_PTY(args.link, &line, &error))
     return FAILED(error);
   // On stderr, so that what arrives has standard output to itself.
   std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
