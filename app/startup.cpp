@@ -27,12 +27,12 @@ int PUMP_STEP(DWORD idle_ms) {
 void START_UP(void) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, 0xFF};
   InitCommonControlsEx(&classes);
-  BUILD_MAIN_WINDOW(DISPATCH, ATTACH_WINDOW_HANDLER);
+  build_main_window(DISPATCH, ATTACH_WINDOW_HANDLER);
   // Setting a check mark sends no click, so the enabling rules of the options do not run;
   // every control was built enabled, which agrees with these marks.
   static const int INITIALLY_CHECKED[] = {ID_BAUD_9600, ID_BRIGHT_100, ID_SEND_TEXT, ID_STORE_TO_EE,
                                           ID_FOUR_LINES};
-  for (int id : INITIALLY_CHECKED) SET_CHECK(id, true);
+  for (int id : INITIALLY_CHECKED) set_check(id, true);
   g_edit_guard = false;
 }
 

@@ -7,7 +7,7 @@
 #include "ui/window.h"
 
 static void hold_delay(int id) {
-  if (READ_NUMBER(READ_TEXT(id)) > DELAY_LIMIT) SET_TEXT(id, std::to_string(DELAY_LIMIT));
+  if (READ_NUMBER(read_text(id)) > DELAY_LIMIT) set_text(id, std::to_string(DELAY_LIMIT));
 }
 
 INT_PTR DELAY_FIELD_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
@@ -15,11 +15,11 @@ INT_PTR DELAY_FIELD_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
 }
 
 static bool clicked(UINT message, WPARAM wparam) {
-  return NOTIFICATION_CODE(message, wparam) == BN_CLICKED;
+  return notification_code(message, wparam) == BN_CLICKED;
 }
 
 INT_PTR SEND_TEXT_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  if (clicked(message, wparam)) ENABLE_CONTROL(ID_STORE_TO_EE, READ_CHECK(ID_SEND_TEXT));
+  if (clicked(message, wparam)) enable_control(ID_STORE_TO_EE, read_check(ID_SEND_TEXT));
   return 0;
 }
 
@@ -28,8 +28,8 @@ INT_PTR SEND_TEXT_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
 // and leaves the check marks as they were.
 INT_PTR SCREEN_TYPE_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
   if (!clicked(message, wparam)) return 0;
-  bool four_lines = READ_CHECK(ID_FOUR_LINES);
-  ENABLE_CONTROL(ID_LINE_3, four_lines);
-  ENABLE_CONTROL(ID_LINE_4, four_lines);
+  bool four_lines = read_check(ID_FOUR_LINES);
+  enable_control(ID_LINE_3, four_lines);
+  enable_control(ID_LINE_4, four_lines);
   return 0;
 }

@@ -18,9 +18,9 @@ const UINT RUN_MESSAGE_STYLE = MB_OK | MB_TASKMODAL | MB_SETFOREGROUND;
 // and the focus where it was. The box has no owner: when it closes, the platform activates
 // whichever window comes next, and ours, still disabled at that moment, is passed over.
 static void report(const wchar_t* text, const wchar_t* caption) {
-  int focus = FOCUSED_CONTROL();
+  int focus = focused_control();
   MessageBoxW(NULL, text, caption, RUN_MESSAGE_STYLE);
-  REACTIVATE_MAIN_WINDOW(focus);
+  reactivate_main_window(focus);
 }
 
 static void send_pair(unsigned char first, unsigned char second) {
@@ -52,6 +52,6 @@ void CONFIGURATION_RUN(void) {
 }
 
 INT_PTR SEND_BUTTON_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  if (NOTIFICATION_CODE(message, wparam) == BN_CLICKED) CONFIGURATION_RUN();
+  if (notification_code(message, wparam) == BN_CLICKED) CONFIGURATION_RUN();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "screen/line_editors.h"
 
+#include "screen/code_page.h"
 #include "screen/screen_text.h"
 #include "ui/controls.h"
 #include "ui/window.h"
@@ -7,7 +8,7 @@
 bool g_edit_guard = false;
 
 INT_PTR GUARDED_CHANGE(UINT message, WPARAM wparam, void (*check)(int id)) {
-  if (g_edit_guard || NOTIFICATION_CODE(message, wparam) != EN_CHANGE) return 0;
+  if (g_edit_guard || notification_code(message, wparam) != EN_CHANGE) return 0;
   g_edit_guard = true;
   check(LOWORD(wparam));
   g_edit_guard = false;
@@ -26,14 +27,14 @@ static void hold_line(int id) {
   // Until the second half of a typed character beyond U+FFFF arrives, the first converts to
   // a replacement character: a cut now would keep that and send the second half to the
   // next line on its own.
-  if (HALF_CHARACTER_AT_CARET(id)) return;
-  std::string bytes = READ_TEXT(id);
+  if (half_character_at_caret(id)) return;
+  std::string bytes = read_text(id);
   if (bytes.size() < SCREEN_WIDTH) return;
-  SET_TEXT(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, SYSTEM_CODE_PAGE())));
+  set_text(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, system_code_page())));
   // The rewrite puts the caret at the start. Should the focus stay (the platform gives none
   // to a disabled box), further typing must not push the line's end out of it.
-  SEND_TO_CONTROL(id, EM_SETSEL, SCREEN_WIDTH, SCREEN_WIDTH);
-  FOCUS_CONTROL(next_line(id));
+  send_to_control(id, EM_SETSEL, SCREEN_WIDTH, SCREEN_WIDTH);
+  focus_control(next_line(id));
 }
 
 INT_PTR LINE_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {

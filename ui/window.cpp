@@ -119,7 +119,7 @@ static void create_control(HWND window, const ControlSpec& c, HFONT font) {
   SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
 }
 
-HWND BUILD_MAIN_WINDOW(DLGPROC dispatch, void (*attach_window_handler)(HWND window)) {
+HWND build_main_window(DLGPROC dispatch, void (*attach_window_handler)(HWND window)) {
   std::vector<WORD> description = describe_main_window();
   g_main_window = CreateDialogIndirectParamW(
       GetModuleHandleW(NULL), (LPCDLGTEMPLATEW)description.data(), NULL, dispatch, 0);
@@ -128,8 +128,8 @@ HWND BUILD_MAIN_WINDOW(DLGPROC dispatch, void (*attach_window_handler)(HWND wind
   HFONT font = (HFONT)SendMessageW(g_main_window, WM_GETFONT, 0, 0);
   for (int i = 0; i < CONTROL_COUNT; i++) create_control(g_main_window, CONTROL_TABLE[i], font);
   // The range message carries the upper limit in its low word.
-  SEND_TO_CONTROL(ID_PORT_UPDOWN, UDM_SETRANGE, 0, MAKELPARAM(99, 1));
-  SET_TEXT(ID_PORT, "1");
+  send_to_control(ID_PORT_UPDOWN, UDM_SETRANGE, 0, MAKELPARAM(99, 1));
+  set_text(ID_PORT, "1");
   attach_window_handler(g_main_window);
   ShowWindow(g_main_window, SW_SHOW);
   RedrawWindow(g_main_window, NULL, NULL,

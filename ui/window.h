@@ -64,4 +64,4 @@ typedef INT_PTR (*HANDLER)(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 // Builds the main window with <dispatch> as its dialog procedure, creates its controls,
 // hands the finished window to <attach_window_handler> and shows it. Returns the window,
 // or NULL when it could not be created.
-HWND BUILD_MAIN_WINDOW(DLGPROC dispatch, void (*attach_window_handler)(HWND window));
+HWND build_main_window(DLGPROC dispatch, void (*attach_window_handler)(HWND window));
