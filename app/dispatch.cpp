@@ -17,8 +17,8 @@ static const struct {
   HANDLER handler;
 } CONTROL_HANDLERS[] = {
     {ID_SEND, SEND_BUTTON_HANDLER},      {ID_DELAY, DELAY_FIELD_HANDLER},
-    {ID_LINE_1, LINE_HANDLER},           {ID_LINE_2, LINE_HANDLER},
-    {ID_LINE_3, LINE_HANDLER},           {ID_LINE_4, LINE_HANDLER},
+    {ID_LINE_1, line_handler},           {ID_LINE_2, line_handler},
+    {ID_LINE_3, line_handler},           {ID_LINE_4, line_handler},
     {ID_SEND_TEXT, SEND_TEXT_HANDLER},   {ID_FOUR_LINES, SCREEN_TYPE_HANDLER},
     {ID_TWO_LINES, SCREEN_TYPE_HANDLER},
 };

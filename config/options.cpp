@@ -11,7 +11,7 @@ static void hold_delay(int id) {
 }
 
 INT_PTR DELAY_FIELD_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  return GUARDED_CHANGE(message, wparam, hold_delay);
+  return guarded_change(message, wparam, hold_delay);
 }
 
 static bool clicked(UINT message, WPARAM wparam) {

@@ -35,7 +35,7 @@ void CONFIGURATION_RUN(void) {
     report(PORT_ERROR_TEXT, ERROR_CAPTION);
     return;
   }
-  TEXT_STEP();
+  text_step();
   SER_SEND(CONFIG_COMMAND_START);
   unsigned char brightness = READ_BRIGHTNESS_CODE();
   send_pair(brightness, READ_STARTUP_FLAG());

@@ -7,7 +7,7 @@
 
 bool g_edit_guard = false;
 
-INT_PTR GUARDED_CHANGE(UINT message, WPARAM wparam, void (*check)(int id)) {
+INT_PTR guarded_change(UINT message, WPARAM wparam, void (*check)(int id)) {
   if (g_edit_guard || notification_code(message, wparam) != EN_CHANGE) return 0;
   g_edit_guard = true;
   check(LOWORD(wparam));
@@ -30,13 +30,13 @@ static void hold_line(int id) {
   if (half_character_at_caret(id)) return;
   std::string bytes = read_text(id);
   if (bytes.size() < SCREEN_WIDTH) return;
-  set_text(id, bytes.substr(0, FIT_LENGTH(bytes, SCREEN_WIDTH, system_code_page())));
+  set_text(id, bytes.substr(0, fit_length(bytes, SCREEN_WIDTH, system_code_page())));
   // The rewrite puts the caret at the start. Should the focus stay (the platform gives none
   // to a disabled box), further typing must not push the line's end out of it.
   send_to_control(id, EM_SETSEL, SCREEN_WIDTH, SCREEN_WIDTH);
   focus_control(next_line(id));
 }
 
-INT_PTR LINE_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  return GUARDED_CHANGE(message, wparam, hold_line);
+INT_PTR line_handler(HWND, UINT message, WPARAM wparam, LPARAM) {
+  return guarded_change(message, wparam, hold_line);
 }

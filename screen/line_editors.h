@@ -10,8 +10,8 @@ extern bool g_edit_guard;
 
 // For a text box's change notification while the guard is clear: sets the guard, runs
 // <check> for the box's id and clears the guard. Returns 0, like every control handler.
-INT_PTR GUARDED_CHANGE(UINT message, WPARAM wparam, void (*check)(int id));
+INT_PTR guarded_change(UINT message, WPARAM wparam, void (*check)(int id));
 
 // Change handler of the four screen lines: holds a line to 20 bytes and, when it reaches
 // 20, moves the focus to the next line (line 4 to line 1). Returns 0.
-INT_PTR LINE_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR line_handler(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -4,12 +4,12 @@ const char FORM_FEED = 0x0C;
 const std::string STORE_COMMAND = "\x1BX0";
 
 std::string PAD_LINE(const std::string& line, const CodePage& code_page) {
-  std::string padded = line.substr(0, FIT_LENGTH(line, SCREEN_WIDTH, code_page));
+  std::string padded = line.substr(0, fit_length(line, SCREEN_WIDTH, code_page));
   padded.resize(SCREEN_WIDTH, ' ');
   return padded;
 }
 
-std::string BUILD_SCREEN_TEXT(const std::string lines[4], bool four_lines,
+std::string build_screen_text(const std::string lines[4], bool four_lines,
                               const CodePage& code_page) {
   std::string text = PAD_LINE(lines[0], code_page) + PAD_LINE(lines[1], code_page);
   if (four_lines) text += PAD_LINE(lines[2], code_page) + PAD_LINE(lines[3], code_page);
@@ -46,7 +46,7 @@ static size_t character_length(const std::string& bytes, size_t at, const CodePa
   }
 }
 
-size_t FIT_LENGTH(const std::string& bytes, size_t limit, const CodePage& code_page) {
+size_t fit_length(const std::string& bytes, size_t limit, const CodePage& code_page) {
   size_t end = 0;
   while (end < bytes.size()) {
     size_t length = character_length(bytes, end, code_page);

@@ -31,11 +31,11 @@ std::string PAD_LINE(const std::string& line, const CodePage& code_page);
 
 // Returns the screen text: the padded lines 1 and 2 and, for a 4x20 screen, lines 3 and 4
 // (40 or 80 bytes). <lines> holds the four lines' bytes in <code_page>.
-std::string BUILD_SCREEN_TEXT(const std::string lines[4], bool four_lines,
+std::string build_screen_text(const std::string lines[4], bool four_lines,
                               const CodePage& code_page);
 
 // Returns how many bytes of <bytes> fit in <limit> without splitting a character of
 // <code_page>: the longest prefix of whole characters. A byte that starts no complete
 // character (a lone lead byte at the end, a malformed or cut-off UTF-8 sequence) counts as
 // a character of its own.
-size_t FIT_LENGTH(const std::string& bytes, size_t limit, const CodePage& code_page);
+size_t fit_length(const std::string& bytes, size_t limit, const CodePage& code_page);

@@ -6,7 +6,7 @@
 #include "ui/controls.h"
 #include "ui/window.h"
 
-void TEXT_STEP(void) {
+void text_step(void) {
   bool send_text = read_check(ID_SEND_TEXT);
   bool store = read_check(ID_STORE_TO_EE);
   if (!send_text) return;
@@ -16,6 +16,6 @@ void TEXT_STEP(void) {
     lines[2] = read_text(ID_LINE_3);
     lines[3] = read_text(ID_LINE_4);
   }
-  SER_SEND(FORM_FEED + BUILD_SCREEN_TEXT(lines, four_lines, system_code_page()));
+  SER_SEND(FORM_FEED + build_screen_text(lines, four_lines, system_code_page()));
   if (store) SER_SEND(STORE_COMMAND);
 }

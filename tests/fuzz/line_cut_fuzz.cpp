@@ -60,14 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t limit = data[1] % 40;
   std::string bytes((const char*)data + 2, size - 2);
 
-  size_t cut = FIT_LENGTH(bytes, limit, code_page);
+  size_t cut = fit_length(bytes, limit, code_page);
   if (cut > limit || cut > bytes.size()) abort();
   std::vector<bool> boundary = boundaries(bytes, code_page);
   if (!boundary[cut]) abort();  // the cut splits a character
   for (size_t end = cut + 1; end <= limit && end <= bytes.size(); end++)
     if (boundary[end]) abort();  // a longer prefix of whole characters fits
   // A padded line is the whole characters that fit in 20 bytes, then spaces.
-  size_t kept = FIT_LENGTH(bytes, SCREEN_WIDTH, code_page);
+  size_t kept = fit_length(bytes, SCREEN_WIDTH, code_page);
   std::string padded = PAD_LINE(bytes, code_page);
   if (padded != bytes.substr(0, kept) + std::string(SCREEN_WIDTH - kept, ' ')) abort();
   return 0;

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string lines[4];
   for (std::string& line : lines) line = input.ConsumeRandomLengthString(2 * SCREEN_WIDTH);
 
-  std::string text = BUILD_SCREEN_TEXT(lines, four_lines, SINGLE_BYTE);
+  std::string text = build_screen_text(lines, four_lines, SINGLE_BYTE);
   int shown = four_lines ? 4 : 2;
   CHECK(text.size() == (size_t)shown * SCREEN_WIDTH, "screen text length", shown - 1, text);
   for (int i = 0; i < shown; i++) {

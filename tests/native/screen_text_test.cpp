@@ -33,7 +33,7 @@ TEST(ScreenText, PadLine) {
 
 TEST(ScreenText, FourLinesFollowOneAnother) {
   const std::string lines[4] = {"12345678901234567890", "B", "", " d "};
-  std::string text = BUILD_SCREEN_TEXT(lines, true, SINGLE_BYTE);
+  std::string text = build_screen_text(lines, true, SINGLE_BYTE);
   ASSERT_EQ(80u, text.size());
   EXPECT_EQ("12345678901234567890B" + std::string(19, ' ') + std::string(20, ' ') + " d " +
                 std::string(17, ' '),
@@ -43,10 +43,10 @@ TEST(ScreenText, FourLinesFollowOneAnother) {
 TEST(ScreenText, TwoLinesLeaveLinesThreeAndFourOut) {
   const std::string lines[4] = {"one", "two", "three", "four"};
   EXPECT_EQ("one" + std::string(17, ' ') + "two" + std::string(17, ' '),
-            BUILD_SCREEN_TEXT(lines, false, SINGLE_BYTE));
+            build_screen_text(lines, false, SINGLE_BYTE));
   const std::string empty[4];
-  EXPECT_EQ(std::string(40, ' '), BUILD_SCREEN_TEXT(empty, false, SINGLE_BYTE));
-  EXPECT_EQ(std::string(80, ' '), BUILD_SCREEN_TEXT(empty, true, SINGLE_BYTE));
+  EXPECT_EQ(std::string(40, ' '), build_screen_text(empty, false, SINGLE_BYTE));
+  EXPECT_EQ(std::string(80, ' '), build_screen_text(empty, true, SINGLE_BYTE));
 }
 
 static std::string hex(const std::string& bytes) {
@@ -64,7 +64,7 @@ struct FitCase {
 static void expect_fits(const char* kind, const CodePage& code_page,
                         const std::vector<FitCase>& cases) {
   for (const FitCase& c : cases)
-    EXPECT_EQ(c.fit, FIT_LENGTH(c.bytes, c.limit, code_page))
+    EXPECT_EQ(c.fit, fit_length(c.bytes, c.limit, code_page))
         << kind << " bytes" << hex(c.bytes) << " limit " << c.limit;
 }
 
