@@ -16,11 +16,11 @@ static const struct {
   int id;
   HANDLER handler;
 } CONTROL_HANDLERS[] = {
-    {ID_SEND, SEND_BUTTON_HANDLER},      {ID_DELAY, DELAY_FIELD_HANDLER},
+    {ID_SEND, send_button_handler},      {ID_DELAY, delay_field_handler},
     {ID_LINE_1, line_handler},           {ID_LINE_2, line_handler},
     {ID_LINE_3, line_handler},           {ID_LINE_4, line_handler},
-    {ID_SEND_TEXT, SEND_TEXT_HANDLER},   {ID_FOUR_LINES, SCREEN_TYPE_HANDLER},
-    {ID_TWO_LINES, SCREEN_TYPE_HANDLER},
+    {ID_SEND_TEXT, send_text_handler},   {ID_FOUR_LINES, screen_type_handler},
+    {ID_TWO_LINES, screen_type_handler},
 };
 
 // The main window's own handler takes no action: every reaction lives in a control handler.

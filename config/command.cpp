@@ -3,14 +3,14 @@
 const std::string CONFIG_COMMAND_START = "\x1BW";
 const std::string CONFIG_COMMAND_END = "\x80\x80\x80\x80";
 
-int BAUD_RATE(bool checked_9600, bool checked_2400) {
+int baud_rate(bool checked_9600, bool checked_2400) {
   int rate = 0;
   if (checked_9600) rate = 9600;
   if (checked_2400) rate = 2400;
   return rate;
 }
 
-unsigned char BRIGHTNESS_CODE(bool checked_25, bool checked_50, bool checked_75, bool checked_100) {
+unsigned char brightness_code(bool checked_25, bool checked_50, bool checked_75, bool checked_100) {
   unsigned char code = 0x00;
   if (checked_100) code = 0x83;
   if (checked_75) code = 0x82;
@@ -19,13 +19,13 @@ unsigned char BRIGHTNESS_CODE(bool checked_25, bool checked_50, bool checked_75,
   return code;
 }
 
-unsigned char STARTUP_FLAG(bool show_startup_screen) { return show_startup_screen ? 0x81 : 0x80; }
+unsigned char startup_flag(bool show_startup_screen) { return show_startup_screen ? 0x81 : 0x80; }
 
-unsigned char DELAY_BYTE(int units) {
+unsigned char delay_byte(int units) {
   if (units > DELAY_LIMIT) units = DELAY_LIMIT;
   return units <= 0 ? 0x80 : (unsigned char)units;
 }
 
-unsigned char MODE_FLAGS(bool old_mode, bool write_protect, bool no_auto_dim) {
+unsigned char mode_flags(bool old_mode, bool write_protect, bool no_auto_dim) {
   return 0x80 | (old_mode ? 0x01 : 0) | (write_protect ? 0x02 : 0) | (no_auto_dim ? 0x04 : 0);
 }

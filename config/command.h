@@ -11,18 +11,18 @@ extern const std::string CONFIG_COMMAND_START;  // ESC "W"
 extern const std::string CONFIG_COMMAND_END;    // the four fixed bytes 0x80
 
 // Returns 9600 when <checked_9600>, 2400 when <checked_2400> (the later test wins), else 0.
-int BAUD_RATE(bool checked_9600, bool checked_2400);
+int baud_rate(bool checked_9600, bool checked_2400);
 
 // Returns the brightness code for the check states of "25%", "50%", "75%" and "100%":
 // 0x80 to 0x83, the lowest checked option winning, or 0x00 when none is checked.
-unsigned char BRIGHTNESS_CODE(bool checked_25, bool checked_50, bool checked_75, bool checked_100);
+unsigned char brightness_code(bool checked_25, bool checked_50, bool checked_75, bool checked_100);
 
 // Returns 0x81 when the module shows its start-up screen, else 0x80.
-unsigned char STARTUP_FLAG(bool show_startup_screen);
+unsigned char startup_flag(bool show_startup_screen);
 
 // Returns the delay byte for <units>: 1 to 120 as themselves, anything above as 120, and
 // 0 or less as 0x80, since the module takes 0x00 for something else.
-unsigned char DELAY_BYTE(int units);
+unsigned char delay_byte(int units);
 
 // Returns 0x80 plus 0x01 for the old mode, 0x02 for write protection, 0x04 for no auto dim.
-unsigned char MODE_FLAGS(bool old_mode, bool write_protect, bool no_auto_dim);
+unsigned char mode_flags(bool old_mode, bool write_protect, bool no_auto_dim);

@@ -19,7 +19,7 @@ static int to_int(uint64_t magnitude, bool negative) {
   return magnitude > (uint64_t)INT_MAX ? INT_MAX : (int)magnitude;
 }
 
-int READ_NUMBER(const std::string& text) {
+int read_number(const std::string& text) {
   size_t i = 0, n = text.size();
   while (i < n && is_blank(text[i])) i++;
   bool negative = i < n && text[i] == '-';

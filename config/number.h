@@ -8,4 +8,4 @@
 // integer with a half going to the even neighbour. Whatever follows the number ends it.
 // Returns 0 when the text holds no number. A value beyond the 32-bit range returns
 // INT_MAX or INT_MIN, so it stays above (or below) every limit instead of wrapping.
-int READ_NUMBER(const std::string& text);
+int read_number(const std::string& text);

@@ -7,10 +7,10 @@
 #include "ui/window.h"
 
 static void hold_delay(int id) {
-  if (READ_NUMBER(read_text(id)) > DELAY_LIMIT) set_text(id, std::to_string(DELAY_LIMIT));
+  if (read_number(read_text(id)) > DELAY_LIMIT) set_text(id, std::to_string(DELAY_LIMIT));
 }
 
-INT_PTR DELAY_FIELD_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR delay_field_handler(HWND, UINT message, WPARAM wparam, LPARAM) {
   return guarded_change(message, wparam, hold_delay);
 }
 
@@ -18,7 +18,7 @@ static bool clicked(UINT message, WPARAM wparam) {
   return notification_code(message, wparam) == BN_CLICKED;
 }
 
-INT_PTR SEND_TEXT_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR send_text_handler(HWND, UINT message, WPARAM wparam, LPARAM) {
   if (clicked(message, wparam)) enable_control(ID_STORE_TO_EE, read_check(ID_SEND_TEXT));
   return 0;
 }
@@ -26,7 +26,7 @@ INT_PTR SEND_TEXT_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
 // Lines 3 and 4 follow the check mark of "4x20" as it stands, whichever option reported the
 // click: Windows also reports a click when an unchecked option gains the focus by the keyboard,
 // and leaves the check marks as they were.
-INT_PTR SCREEN_TYPE_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR screen_type_handler(HWND, UINT message, WPARAM wparam, LPARAM) {
   if (!clicked(message, wparam)) return 0;
   bool four_lines = read_check(ID_FOUR_LINES);
   enable_control(ID_LINE_3, four_lines);

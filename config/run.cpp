@@ -28,19 +28,19 @@ static void send_pair(unsigned char first, unsigned char second) {
   SER_SEND(pair, 2);
 }
 
-void CONFIGURATION_RUN(void) {
-  int rate = READ_BAUD_RATE();
-  int port = READ_PORT_NUMBER();
+void configuration_run(void) {
+  int rate = read_baud_rate();
+  int port = read_port_number();
   if (!SER_OPEN(port, rate)) {
     report(PORT_ERROR_TEXT, ERROR_CAPTION);
     return;
   }
   text_step();
   SER_SEND(CONFIG_COMMAND_START);
-  unsigned char brightness = READ_BRIGHTNESS_CODE();
-  send_pair(brightness, READ_STARTUP_FLAG());
-  unsigned char delay = READ_DELAY_BYTE();
-  send_pair(delay, READ_MODE_FLAGS());
+  unsigned char brightness = read_brightness_code();
+  send_pair(brightness, read_startup_flag());
+  unsigned char delay = read_delay_byte();
+  send_pair(delay, read_mode_flags());
   SER_SEND(CONFIG_COMMAND_END);
   SER_CLOSE();
   // The module acknowledges nothing, so a write the port refused is the only sign that
@@ -51,7 +51,7 @@ void CONFIGURATION_RUN(void) {
     report(RUN_DONE_TEXT, RUN_DONE_CAPTION);
 }
 
-INT_PTR SEND_BUTTON_HANDLER(HWND, UINT message, WPARAM wparam, LPARAM) {
-  if (notification_code(message, wparam) == BN_CLICKED) CONFIGURATION_RUN();
+INT_PTR send_button_handler(HWND, UINT message, WPARAM wparam, LPARAM) {
+  if (notification_code(message, wparam) == BN_CLICKED) configuration_run();
   return 0;
 }

@@ -14,7 +14,7 @@ extern const UINT RUN_MESSAGE_STYLE;
 
 // Opens the chosen port at the chosen rate, sends the start-up screen (if asked for) and
 // the configuration command, closes the port and reports the outcome. Returns nothing.
-void CONFIGURATION_RUN(void);
+void configuration_run(void);
 
 // Handler of the Send button: a click (also raised by Enter) starts the run. Returns 0.
-INT_PTR SEND_BUTTON_HANDLER(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR send_button_handler(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -72,13 +72,13 @@ void CHECK(bool ok, const char* what, const std::string& text, int64_t want, int
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text((const char*)data, size);
-  int got = READ_NUMBER(text);
+  int got = read_number(text);
   int64_t want = EXPECTED(text);
   CHECK(got == want, "value", text, want, got);
   // Blanks before the number and anything after it that cannot continue it change nothing.
-  CHECK(READ_NUMBER(" \t" + text) == got, "after leading blanks", text, got,
-        READ_NUMBER(" \t" + text));
-  CHECK(READ_NUMBER(text + "x") == got, "with a letter after it", text, got,
-        READ_NUMBER(text + "x"));
+  CHECK(read_number(" \t" + text) == got, "after leading blanks", text, got,
+        read_number(" \t" + text));
+  CHECK(read_number(text + "x") == got, "with a letter after it", text, got,
+        read_number(text + "x"));
   return 0;
 }

@@ -4,9 +4,9 @@
 #include <limits.h>
 
 TEST(Command, BaudRate) {
-  EXPECT_EQ(9600, BAUD_RATE(true, false));
-  EXPECT_EQ(2400, BAUD_RATE(false, true));
-  EXPECT_EQ(0, BAUD_RATE(false, false));
+  EXPECT_EQ(9600, baud_rate(true, false));
+  EXPECT_EQ(2400, baud_rate(false, true));
+  EXPECT_EQ(0, baud_rate(false, false));
 }
 
 TEST(Command, BrightnessCode) {
@@ -19,13 +19,13 @@ TEST(Command, BrightnessCode) {
       {false, false, false, false, 0x00},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.code, BRIGHTNESS_CODE(c.b25, c.b50, c.b75, c.b100))
+    EXPECT_EQ(c.code, brightness_code(c.b25, c.b50, c.b75, c.b100))
         << "checks 25/50/75/100 = " << c.b25 << c.b50 << c.b75 << c.b100;
 }
 
 TEST(Command, StartupFlag) {
-  EXPECT_EQ(0x81, STARTUP_FLAG(true));
-  EXPECT_EQ(0x80, STARTUP_FLAG(false));
+  EXPECT_EQ(0x81, startup_flag(true));
+  EXPECT_EQ(0x80, startup_flag(false));
 }
 
 TEST(Command, DelayByteNeverZero) {
@@ -35,13 +35,13 @@ TEST(Command, DelayByteNeverZero) {
       {0, 0x80},   {-1, 0x80},  {INT_MIN, 0x80}, {1, 0x01},   {60, 0x3C},      {119, 0x77},
       {120, 0x78}, {121, 0x78}, {255, 0x78},     {256, 0x78}, {INT_MAX, 0x78},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.byte, DELAY_BYTE(c.units)) << "delay " << c.units;
+  for (const auto& c : cases) EXPECT_EQ(c.byte, delay_byte(c.units)) << "delay " << c.units;
 }
 
 TEST(Command, ModeFlags) {
   for (int bits = 0; bits < 8; bits++) {
     bool old_mode = bits & 1, protect = bits & 2, no_dim = bits & 4;
-    EXPECT_EQ(0x80 + bits, MODE_FLAGS(old_mode, protect, no_dim))
+    EXPECT_EQ(0x80 + bits, mode_flags(old_mode, protect, no_dim))
         << "old mode " << old_mode << ", write protect " << protect << ", no auto dim " << no_dim;
   }
 }

@@ -12,7 +12,7 @@ struct NumberCase {
 
 static void expect_numbers(const NumberCase* cases, size_t count) {
   for (size_t i = 0; i < count; i++)
-    EXPECT_EQ(cases[i].expected, READ_NUMBER(cases[i].text)) << "text \"" << cases[i].text << "\"";
+    EXPECT_EQ(cases[i].expected, read_number(cases[i].text)) << "text \"" << cases[i].text << "\"";
 }
 
 TEST(ReadNumber, DigitsAndBlanks) {
