@@ -24,12 +24,12 @@ static const struct {
 };
 
 // The main window's own handler takes no action: every reaction lives in a control handler.
-static INT_PTR WINDOW_HANDLER(HWND, UINT, WPARAM, LPARAM) { return 0; }
+static INT_PTR window_handler(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 static HANDLER s_window_handler = NULL;
 
-void ATTACH_WINDOW_HANDLER(HWND window) {
-  s_window_handler = WINDOW_HANDLER;
+void attach_window_handler(HWND window) {
+  s_window_handler = window_handler;
   RECT client;
   GetClientRect(window, &client);
   s_window_handler(window, WM_INITDIALOG, 0, 0);
@@ -74,7 +74,7 @@ static INT_PTR handled(HWND window, INT_PTR result) {
   return result;
 }
 
-INT_PTR CALLBACK DISPATCH(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
       g_open_windows++;

@@ -12,8 +12,8 @@ extern HWND g_active_window;
 // hands a control's notification to that control's handler, then to the window handler,
 // and ends the window on SC_CLOSE. Returns the handled result, or 0 to leave the message
 // to the platform's dialog handling.
-INT_PTR CALLBACK DISPATCH(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Attaches the window handler once the controls exist and delivers its WM_INITDIALOG and
 // WM_SIZE. Returns nothing.
-void ATTACH_WINDOW_HANDLER(HWND window);
+void attach_window_handler(HWND window);

@@ -2,4 +2,4 @@
 
 #include "app/startup.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return GLIMMERSET_MAIN(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return glimmerset_main(); }

@@ -7,7 +7,7 @@
 #include "ui/controls.h"
 #include "ui/window.h"
 
-int PUMP_STEP(DWORD idle_ms) {
+int pump_step(DWORD idle_ms) {
   MSG message;
   if (!PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
     Sleep(idle_ms);
@@ -24,10 +24,10 @@ int PUMP_STEP(DWORD idle_ms) {
   return g_open_windows;
 }
 
-void START_UP(void) {
+void start_up(void) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, 0xFF};
   InitCommonControlsEx(&classes);
-  build_main_window(DISPATCH, ATTACH_WINDOW_HANDLER);
+  build_main_window(dispatch, attach_window_handler);
   // Setting a check mark sends no click, so the enabling rules of the options do not run;
   // every control was built enabled, which agrees with these marks.
   static const int INITIALLY_CHECKED[] = {ID_BAUD_9600, ID_BRIGHT_100, ID_SEND_TEXT, ID_STORE_TO_EE,
@@ -36,9 +36,9 @@ void START_UP(void) {
   g_edit_guard = false;
 }
 
-int GLIMMERSET_MAIN(void) {
-  START_UP();
-  while (PUMP_STEP(IDLE_SLEEP_MS) != 0) {
+int glimmerset_main(void) {
+  start_up();
+  while (pump_step(IDLE_SLEEP_MS) != 0) {
   }
   return 0;
 }

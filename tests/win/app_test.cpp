@@ -195,7 +195,7 @@ static LRESULT CALLBACK refuse_dialogs(int code, WPARAM wparam, LPARAM lparam) {
 TEST(ProgramStart, WindowThatCannotBeCreatedEndsTheProgramAtOnceWithCode0) {
   s_refuse_hook = SetWindowsHookExW(WH_CBT, refuse_dialogs, NULL, GetCurrentThreadId());
   DWORD start = GetTickCount();
-  EXPECT_EQ(0, GLIMMERSET_MAIN());
+  EXPECT_EQ(0, glimmerset_main());
   UnhookWindowsHookEx(s_refuse_hook);
   EXPECT_LT(GetTickCount() - start, 2000u);
   EXPECT_EQ(0, g_open_windows);

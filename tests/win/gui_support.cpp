@@ -5,13 +5,13 @@
 #include "ui/window.h"
 
 void START_PROGRAM(void) {
-  START_UP();
+  start_up();
   PUMP();
 }
 
 int PUMP(void) {
   MSG message;
-  while (PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE)) PUMP_STEP(0);
+  while (PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE)) pump_step(0);
   return g_open_windows;
 }
 

@@ -61,7 +61,7 @@ static const int EXPECTED_COUNT = sizeof EXPECTED / sizeof *EXPECTED;
 static void build_window(void) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&classes);
-  ASSERT_TRUE(build_main_window(DISPATCH, ATTACH_WINDOW_HANDLER));
+  ASSERT_TRUE(build_main_window(dispatch, attach_window_handler));
   PUMP();
 }
 
