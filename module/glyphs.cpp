@@ -58,7 +58,7 @@ const unsigned char ASCII[95][GLYPH_COLUMNS] = {
 
 }  // namespace
 
-const unsigned char* GLYPH(unsigned char c) {
+const unsigned char* glyph(unsigned char c) {
   if (c < 0x20 || c > 0x7E) return UNKNOWN;
   return ASCII[c - 0x20];
 }

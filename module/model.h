@@ -75,31 +75,31 @@ struct Module {
 };
 
 // Returns a module of <lines> (4 or 2) lines as it powers up with nothing remembered.
-Module MODULE_NEW(int lines);
+Module module_new(int lines);
 
 // Returns the screen the module shows at power-up: its stored start-up screen when it is
 // configured to show one, else a blank screen.
-std::string POWER_UP_SCREEN(const Module& module);
+std::string power_up_screen(const Module& module);
 
 // Takes the next <count> bytes of the stream.
-void MODULE_FEED(Module& module, const char* bytes, size_t count);
+void module_feed(Module& module, const char* bytes, size_t count);
 
 // Ends the stream: notes a command cut short, a screen message left unchecked and a missing
 // configuration command. Further calls, and further bytes, change nothing. A view of a stream
 // that is still arriving finishes a copy of the module.
-void MODULE_FINISH(Module& module);
+void module_finish(Module& module);
 
 // Returns true when the finished stream is exactly what a configuration run sends.
-bool MODULE_CLEAN(const Module& module);
+bool module_clean(const Module& module);
 
 // Returns the anomaly in words, starting with its offset.
-std::string ANOMALY_TEXT(const Anomaly& anomaly);
+std::string anomaly_text(const Anomaly& anomaly);
 
 // Returns the brightness in percent for a brightness code of 0x80..0x83.
-int BRIGHTNESS_PERCENT(unsigned char code);
+int brightness_percent(unsigned char code);
 
 // Returns the power-up delay in half seconds for a delay byte (0 for 0x80).
-int DELAY_HALF_SECONDS(unsigned char delay);
+int delay_half_seconds(unsigned char delay);
 
 // Returns true when all option bytes lie in their ranges.
-bool CONFIG_VALID(const ModuleConfig& config);
+bool config_valid(const ModuleConfig& config);

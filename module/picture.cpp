@@ -28,7 +28,7 @@ struct Image {
   std::vector<unsigned char> rgb;
 };
 
-void FILL(Image& image, int x, int y, int width, int height, Rgb colour) {
+void fill(Image& image, int x, int y, int width, int height, Rgb colour) {
   for (int row = y; row < y + height; row++)
     for (int col = x; col < x + width; col++) {
       unsigned char* p = &image.rgb[3 * ((size_t)row * image.width + col)];
@@ -39,29 +39,29 @@ void FILL(Image& image, int x, int y, int width, int height, Rgb colour) {
 }
 
 // Returns the colour of a lit dot at <percent> brightness, between dark and full.
-Rgb GLOW(int percent) {
+Rgb glow(int percent) {
   auto mix = [percent](unsigned char dark, unsigned char lit) {
     return (unsigned char)(dark + (lit - dark) * percent / 100);
   };
   return {mix(DARK_DOT.r, LIT_DOT.r), mix(DARK_DOT.g, LIT_DOT.g), mix(DARK_DOT.b, LIT_DOT.b)};
 }
 
-void DRAW_CHARACTER(Image& image, int x, int y, unsigned char c, Rgb lit) {
-  const unsigned char* columns = GLYPH(c);
+void draw_character(Image& image, int x, int y, unsigned char c, Rgb lit) {
+  const unsigned char* columns = glyph(c);
   for (int col = 0; col < GLYPH_COLUMNS; col++)
     for (int row = 0; row < GLYPH_ROWS; row++)
-      FILL(image, x + col * PITCH, y + row * PITCH, DOT, DOT,
+      fill(image, x + col * PITCH, y + row * PITCH, DOT, DOT,
            (columns[col] >> row) & 1 ? lit : DARK_DOT);
 }
 
-void APPEND(png_structp png, png_bytep data, png_size_t length) {
+void append(png_structp png, png_bytep data, png_size_t length) {
   ((std::string*)png_get_io_ptr(png))->append((const char*)data, length);
 }
 
-void NO_FLUSH(png_structp) {}
+void no_flush(png_structp) {}
 
 // libpng reports errors by longjmp back here; only plain data lives in this frame.
-bool ENCODE(const Image& image, std::string* out) {
+bool encode(const Image& image, std::string* out) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
   png_infop info = png ? png_create_info_struct(png) : NULL;
   if (!info) {
@@ -75,7 +75,7 @@ bool ENCODE(const Image& image, std::string* out) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_set_write_fn(png, out, APPEND, NO_FLUSH);
+  png_set_write_fn(png, out, append, no_flush);
   png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -87,18 +87,18 @@ bool ENCODE(const Image& image, std::string* out) {
 
 }  // namespace
 
-bool RENDER_PNG(const Module& module, std::string* png) {
+bool render_png(const Module& module, std::string* png) {
   Image image;
   image.width = 2 * MARGIN + MODULE_COLUMNS * CELL_WIDTH - PITCH;
   image.height = 2 * MARGIN + module.lines * CELL_HEIGHT - 2 * PITCH;
   image.rgb.assign(3 * (size_t)image.width * image.height, 0);
-  FILL(image, 0, 0, image.width, image.height, GLASS);
-  Rgb lit = GLOW(module.configured ? BRIGHTNESS_PERCENT(module.config.brightness) : 100);
-  std::string screen = POWER_UP_SCREEN(module);
+  fill(image, 0, 0, image.width, image.height, GLASS);
+  Rgb lit = glow(module.configured ? brightness_percent(module.config.brightness) : 100);
+  std::string screen = power_up_screen(module);
   for (int line = 0; line < module.lines; line++)
     for (int col = 0; col < MODULE_COLUMNS; col++)
-      DRAW_CHARACTER(image, MARGIN + col * CELL_WIDTH, MARGIN + line * CELL_HEIGHT,
+      draw_character(image, MARGIN + col * CELL_WIDTH, MARGIN + line * CELL_HEIGHT,
                      (unsigned char)screen[line * MODULE_COLUMNS + col], lit);
   png->clear();
-  return ENCODE(image, png);
+  return encode(image, png);
 }

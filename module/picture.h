@@ -8,4 +8,4 @@
 // Returns true and sets <png> to a PNG image of the display at power-up: dark glass, the 5x7
 // dots of the power-up screen lit at the configured brightness (full brightness when the
 // module holds no configuration). Returns false when the image cannot be encoded.
-bool RENDER_PNG(const Module& module, std::string* png);
+bool render_png(const Module& module, std::string* png);

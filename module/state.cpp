@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "tools/ptyhost/hex.h"
+#include "module/hex.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ const char HEADER[] = "glimmerset-module-state 1";
 const char NONE[] = "none";
 
 // Returns true and sets <bytes> when <hex> is pairs of hex digits.
-bool BYTES_OF_HEX(const std::string& hex, std::string* bytes) {
+bool bytes_of_hex(const std::string& hex, std::string* bytes) {
   static const std::string digits = "0123456789abcdef";
   if (hex.size() % 2) return false;
   bytes->clear();
@@ -23,21 +23,21 @@ bool BYTES_OF_HEX(const std::string& hex, std::string* bytes) {
 }
 
 // A stored screen holds text bytes only, one full screen of them.
-bool SCREEN_OK(const Module& module, const std::string& screen) {
+bool screen_ok(const Module& module, const std::string& screen) {
   if (screen.size() != (size_t)module.lines * MODULE_COLUMNS) return false;
   for (unsigned char c : screen)
     if (c < 0x20 || c == 0x7F) return false;
   return true;
 }
 
-bool FAIL(std::string* error, const std::string& reason) {
+bool fail(std::string* error, const std::string& reason) {
   *error = reason;
   return false;
 }
 
 }  // namespace
 
-std::string STATE_TEXT(const Module& module) {
+std::string state_text(const Module& module) {
   const ModuleConfig& c = module.config;
   std::string config =
       std::string(1, (char)c.brightness) + (char)c.startup + (char)c.delay + (char)c.mode;
@@ -46,7 +46,7 @@ std::string STATE_TEXT(const Module& module) {
          (module.configured ? HEX_OF(config) : NONE) + "\n";
 }
 
-bool STATE_LOAD(const std::string& text, Module* module, std::string* error) {
+bool state_load(const std::string& text, Module* module, std::string* error) {
   std::istringstream in(text);
   std::string header, lines_key, stored_key, stored_hex, config_key, config_hex, rest;
   int lines = 0;
@@ -54,24 +54,24 @@ bool STATE_LOAD(const std::string& text, Module* module, std::string* error) {
   in >> lines_key >> lines >> stored_key >> stored_hex >> config_key >> config_hex;
   if (header != HEADER || lines_key != "lines" || stored_key != "stored" ||
       config_key != "config" || !in || (in >> rest))
-    return FAIL(error, "not a module state record");
+    return fail(error, "not a module state record");
   if (lines != module->lines)
-    return FAIL(error, "recorded for a module of " + std::to_string(lines) + " lines");
+    return fail(error, "recorded for a module of " + std::to_string(lines) + " lines");
   Module loaded = *module;
   loaded.stored = stored_hex != NONE;
   if (loaded.stored &&
-      !(BYTES_OF_HEX(stored_hex, &loaded.stored_screen) && SCREEN_OK(loaded, loaded.stored_screen)))
-    return FAIL(error, "the stored screen is damaged");
+      !(bytes_of_hex(stored_hex, &loaded.stored_screen) && screen_ok(loaded, loaded.stored_screen)))
+    return fail(error, "the stored screen is damaged");
   loaded.configured = config_hex != NONE;
   std::string b;
   if (loaded.configured) {
-    if (!BYTES_OF_HEX(config_hex, &b) || b.size() != 4)
-      return FAIL(error, "the options are damaged");
+    if (!bytes_of_hex(config_hex, &b) || b.size() != 4)
+      return fail(error, "the options are damaged");
     loaded.config = {(unsigned char)b[0], (unsigned char)b[1], (unsigned char)b[2],
                      (unsigned char)b[3]};
-    if (!CONFIG_VALID(loaded.config)) return FAIL(error, "the options are out of range");
+    if (!config_valid(loaded.config)) return fail(error, "the options are out of range");
   }
-  loaded.screen = POWER_UP_SCREEN(loaded);
+  loaded.screen = power_up_screen(loaded);
   *module = loaded;
   return true;
 }

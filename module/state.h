@@ -8,9 +8,9 @@
 #include "module/model.h"
 
 // Returns the text that records the module's lines, stored start-up screen and options.
-std::string STATE_TEXT(const Module& module);
+std::string state_text(const Module& module);
 
-// Returns true after giving <module>, fresh from MODULE_NEW, what <text> records, and putting
+// Returns true after giving <module>, fresh from module_new, what <text> records, and putting
 // its power-up screen on its screen. Returns false with the reason in <error> when <text> is
 // not such a record or was written for a module of other lines; <module> is then unchanged.
-bool STATE_LOAD(const std::string& text, Module* module, std::string* error);
+bool state_load(const std::string& text, Module* module, std::string* error);

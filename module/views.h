@@ -7,8 +7,8 @@
 
 // Returns the screen, the stored start-up screen, each option in words and the anomalies,
 // one item a line (UTF-8).
-std::string WORDS_VIEW(const Module& module);
+std::string words_view(const Module& module);
 
 // Returns one JSON object with the keys screen, stored_screen, config and anomalies, and a
 // line end.
-std::string JSON_VIEW(const Module& module);
+std::string json_view(const Module& module);

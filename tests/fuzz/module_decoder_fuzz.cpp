@@ -48,24 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* stream = (const char*)data + 2;
   size_t length = size - 2;
 
-  Module whole = MODULE_NEW(lines);
-  MODULE_FEED(whole, stream, length);
-  MODULE_FINISH(whole);
+  Module whole = module_new(lines);
+  module_feed(whole, stream, length);
+  module_finish(whole);
 
   // Chunk sizes cycle through the low bits of the stream's own bytes, starting at the seed.
-  Module chunked = MODULE_NEW(lines);
+  Module chunked = module_new(lines);
   size_t at = 0, step = chunk_seed;
   while (at < length) {
     size_t chunk = std::min(length - at, (size_t)(1 + (stream[step % length] & 0x1F)));
-    MODULE_FEED(chunked, stream + at, chunk);
+    module_feed(chunked, stream + at, chunk);
     at += chunk;
     step++;
   }
-  MODULE_FINISH(chunked);
+  module_finish(chunked);
 
-  std::string json = JSON_VIEW(whole);
-  REQUIRE(json == JSON_VIEW(chunked));
-  REQUIRE(WORDS_VIEW(whole) == WORDS_VIEW(chunked));
+  std::string json = json_view(whole);
+  REQUIRE(json == json_view(chunked));
+  REQUIRE(words_view(whole) == words_view(chunked));
   CHECK_JSON(json);
   REQUIRE(whole.screen.size() == (size_t)lines * MODULE_COLUMNS);
   REQUIRE(!whole.stored || whole.stored_screen.size() == whole.screen.size());
@@ -74,6 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The picture depends on little of the input and costs most of the time: one input in
   // eight draws it.
   std::string png;
-  if ((data[0] & 0x0E) == 0) REQUIRE(RENDER_PNG(whole, &png) && png.size() > 8);
+  if ((data[0] & 0x0E) == 0) REQUIRE(render_png(whole, &png) && png.size() > 8);
   return 0;
 }

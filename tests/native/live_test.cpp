@@ -25,7 +25,7 @@ const std::string RUN = "\x0C" + std::string(80, ' ') + STORE + CONFIG_100;
 
 Module FINISHED(const LiveModule& live) {
   Module copy = live.run;
-  MODULE_FINISH(copy);
+  module_finish(copy);
   return copy;
 }
 
@@ -67,7 +67,7 @@ TEST(LiveModule, RunsEndWhereTheLineFellQuietAfterTheConfiguration) {
        "  offset 1: the stream holds no configuration command (ESC \"W\")\n"},
   };
   for (const auto& c : cases) {
-    LiveModule live = LIVE_NEW(MODULE_NEW(4));
+    LiveModule live = LIVE_NEW(module_new(4));
     std::string view;
     for (const std::string& burst : c.bursts) {
       LIVE_TAKE(live, burst.data(), burst.size());
@@ -82,7 +82,7 @@ TEST(LiveModule, ALaterRunFindsWhatTheEarlierOneLeft) {
   std::string hello = "Hello" + std::string(35, ' ');
   std::string first = "\x0C" + hello + STORE + "\x1BW\x83\x81\x80\x80\x80\x80\x80\x80";
   std::string second = "\x1BW\x80\x81\x80\x80\x80\x80\x80\x80";
-  LiveModule live = LIVE_NEW(MODULE_NEW(2));
+  LiveModule live = LIVE_NEW(module_new(2));
   LIVE_TAKE(live, first.data(), first.size());
   LIVE_SETTLE(live);
   LIVE_TAKE(live, second.data(), second.size());
@@ -91,7 +91,7 @@ TEST(LiveModule, ALaterRunFindsWhatTheEarlierOneLeft) {
   EXPECT_EQ("{\"screen\":" + lines + ",\"stored_screen\":" + lines +
                 ",\"config\":{\"brightness\":25,\"startup_screen\":true,\"delay_s\":0,"
                 "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
-            JSON_VIEW(FINISHED(live)));
+            json_view(FINISHED(live)));
 }
 
 namespace {
@@ -188,9 +188,9 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   std::string shown = FILE_TEXT(out);
   std::string final_view = shown.substr(shown.rfind("== "));
   EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==", FIRST_LINE(final_view));
-  Module decoded = MODULE_NEW(4);
-  MODULE_FEED(decoded, RUN.data(), RUN.size());
-  EXPECT_EQ(STATE_TEXT(decoded), FILE_TEXT(state));
+  Module decoded = module_new(4);
+  module_feed(decoded, RUN.data(), RUN.size());
+  EXPECT_EQ(state_text(decoded), FILE_TEXT(state));
   EXPECT_EQ("\x89PNG", FILE_TEXT(png).substr(0, 4)) << png;
 
   pid = START({"--state", state, "--link", link}, out);
@@ -199,7 +199,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   EXPECT_EQ(0, STOP(pid));
   shown = FILE_TEXT(out);
   EXPECT_NE(std::string::npos, shown.find("== power-up: what the module shows and remembers ==\n" +
-                                          WORDS_VIEW(decoded)))
+                                          words_view(decoded)))
       << shown;
   EXPECT_NE(std::string::npos, shown.find("== end: nothing received ==")) << shown;
   ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));

@@ -24,15 +24,15 @@ std::string CONFIG(unsigned char brightness, unsigned char startup, unsigned cha
 std::string MESSAGE(const std::string& text) { return "\x0C" + text; }
 
 Module DECODED(const std::string& stream, int lines = 4) {
-  Module module = MODULE_NEW(lines);
-  MODULE_FEED(module, stream.data(), stream.size());
-  MODULE_FINISH(module);
+  Module module = module_new(lines);
+  module_feed(module, stream.data(), stream.size());
+  module_finish(module);
   return module;
 }
 
 std::vector<std::string> ANOMALIES(const Module& module) {
   std::vector<std::string> texts;
-  for (const Anomaly& a : module.anomalies) texts.push_back(ANOMALY_TEXT(a));
+  for (const Anomaly& a : module.anomalies) texts.push_back(anomaly_text(a));
   return texts;
 }
 
@@ -56,7 +56,7 @@ TEST(Module, WorkedExampleAsJson) {
   EXPECT_EQ("{\"screen\":" + lines + ",\"stored_screen\":" + lines +
                 ",\"config\":{\"brightness\":100,\"startup_screen\":false,\"delay_s\":0,"
                 "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
-            JSON_VIEW(DECODED(stream)));
+            json_view(DECODED(stream)));
 }
 
 TEST(Module, StreamsThatARunSends) {
@@ -78,7 +78,7 @@ TEST(Module, StreamsThatARunSends) {
   for (const auto& c : cases) {
     Module module = DECODED(c.stream, c.lines);
     std::string name = PRINTABLE(c.stream) + " on " + std::to_string(c.lines) + " lines";
-    EXPECT_TRUE(MODULE_CLEAN(module)) << name << ": " << WORDS_VIEW(module);
+    EXPECT_TRUE(module_clean(module)) << name << ": " << words_view(module);
     EXPECT_EQ(c.screen, module.screen) << name << ": screen";
     EXPECT_EQ(c.stored, module.stored) << name << ": stored";
     EXPECT_EQ(c.stored ? c.screen : "", module.stored_screen) << name << ": stored screen";
@@ -107,8 +107,8 @@ TEST(Module, EachOptionValue) {
   for (const auto& c : cases) {
     std::string stream = CONFIG(c.brightness, c.startup, c.delay, c.mode);
     Module module = DECODED(stream);
-    EXPECT_TRUE(MODULE_CLEAN(module)) << PRINTABLE(stream);
-    std::string json = JSON_VIEW(module);
+    EXPECT_TRUE(module_clean(module)) << PRINTABLE(stream);
+    std::string json = json_view(module);
     EXPECT_NE(std::string::npos, json.find("\"config\":" + c.json + ","))
         << PRINTABLE(stream) << ": json " << json;
   }
@@ -138,7 +138,7 @@ TEST(Module, InWords) {
       "Anomalies:\n"
       "  offset 54: the stream goes on after the configuration command\n"
       "  offset 54: 1 byte of text beyond the screen\n",
-      WORDS_VIEW(DECODED(stream, 2)));
+      words_view(DECODED(stream, 2)));
 }
 
 // Every kind of departure from a configuration run, with the offset it is reported at.
@@ -247,23 +247,23 @@ TEST(Module, EachAnomaly) {
     std::string name = PRINTABLE(c.stream) + " on " + std::to_string(c.lines) + " lines";
     EXPECT_EQ(c.anomalies, ANOMALIES(module)) << name;
     EXPECT_EQ(c.configured, module.configured) << name << ": configured";
-    EXPECT_FALSE(MODULE_CLEAN(module)) << name;
+    EXPECT_FALSE(module_clean(module)) << name;
   }
 }
 
 TEST(Module, ChunkSizesDoNotChangeTheResult) {
   std::mt19937 random(7);
   for (const AnomalyCase& c : ANOMALY_CASES) {
-    std::string whole = JSON_VIEW(DECODED(c.stream, c.lines));
+    std::string whole = json_view(DECODED(c.stream, c.lines));
     for (int round = 0; round < 4; round++) {
-      Module module = MODULE_NEW(c.lines);
+      Module module = module_new(c.lines);
       for (size_t at = 0; at < c.stream.size();) {
         size_t size = round == 0 ? 1 : std::min(c.stream.size() - at, (size_t)random() % 12);
-        MODULE_FEED(module, c.stream.data() + at, size);
+        module_feed(module, c.stream.data() + at, size);
         at += size;
       }
-      MODULE_FINISH(module);
-      EXPECT_EQ(whole, JSON_VIEW(module)) << PRINTABLE(c.stream) << ", round " << round;
+      module_finish(module);
+      EXPECT_EQ(whole, json_view(module)) << PRINTABLE(c.stream) << ", round " << round;
     }
   }
 }
@@ -276,7 +276,7 @@ TEST(Module, NoiseKeepsTheModelWhole) {
   EXPECT_EQ(80u, module.screen.size());
   EXPECT_EQ(MODULE_ANOMALY_LIMIT, (int)module.anomalies.size());
   EXPECT_GT(module.anomalies_dropped, 0u);
-  std::string json = JSON_VIEW(module);
+  std::string json = json_view(module);
   for (unsigned char c : json) ASSERT_TRUE(c >= 0x20 || c == '\n') << "raw control byte in JSON";
 }
 
@@ -284,23 +284,23 @@ TEST(Module, StateRoundTrip) {
   std::string stream =
       MESSAGE("Welcome" + std::string(33, ' ')) + STORE + CONFIG(0x81, 0x81, 0x14, 0x86);
   Module first = DECODED(stream, 2);
-  Module second = MODULE_NEW(2);
+  Module second = module_new(2);
   std::string error;
-  ASSERT_TRUE(STATE_LOAD(STATE_TEXT(first), &second, &error)) << error;
+  ASSERT_TRUE(state_load(state_text(first), &second, &error)) << error;
   EXPECT_TRUE(second.stored);
   EXPECT_EQ(first.stored_screen, second.stored_screen);
   EXPECT_EQ(CONFIG(0x81, 0x81, 0x14, 0x86), CONFIG(second.config.brightness, second.config.startup,
                                                    second.config.delay, second.config.mode));
   EXPECT_EQ(first.stored_screen, second.screen) << "the stored screen shows at power-up";
 
-  Module fresh = MODULE_NEW(4);
-  ASSERT_TRUE(STATE_LOAD(STATE_TEXT(fresh), &fresh, &error)) << error;
+  Module fresh = module_new(4);
+  ASSERT_TRUE(state_load(state_text(fresh), &fresh, &error)) << error;
   EXPECT_FALSE(fresh.stored);
   EXPECT_FALSE(fresh.configured);
 }
 
 TEST(Module, DamagedStateIsRefused) {
-  std::string good = STATE_TEXT(DECODED(MESSAGE(std::string(80, 'a')) + STORE + DEFAULT_CONFIG));
+  std::string good = state_text(DECODED(MESSAGE(std::string(80, 'a')) + STORE + DEFAULT_CONFIG));
   static const struct {
     std::string text, error;
   } cases[] = {
@@ -321,11 +321,11 @@ TEST(Module, DamagedStateIsRefused) {
        "the options are out of range"},
   };
   for (const auto& c : cases) {
-    Module module = MODULE_NEW(4);
-    std::string before = JSON_VIEW(module), error;
-    EXPECT_FALSE(STATE_LOAD(c.text, &module, &error)) << PRINTABLE(c.text);
+    Module module = module_new(4);
+    std::string before = json_view(module), error;
+    EXPECT_FALSE(state_load(c.text, &module, &error)) << PRINTABLE(c.text);
     EXPECT_EQ(c.error, error) << PRINTABLE(c.text);
-    EXPECT_EQ(before, JSON_VIEW(module)) << PRINTABLE(c.text) << ": module changed";
+    EXPECT_EQ(before, json_view(module)) << PRINTABLE(c.text) << ": module changed";
   }
 }
 
@@ -355,7 +355,7 @@ TEST(Module, PictureShowsTheStartUpScreenAtItsBrightness) {
   };
   for (const auto& c : cases) {
     std::string png;
-    ASSERT_TRUE(RENDER_PNG(DECODED(c.stream), &png)) << PRINTABLE(c.stream);
+    ASSERT_TRUE(render_png(DECODED(c.stream), &png)) << PRINTABLE(c.stream);
     EXPECT_EQ(c.lit, BRIGHT_PIXELS(png, 200)) << PRINTABLE(c.stream) << ": full";
     EXPECT_EQ(c.glowing, BRIGHT_PIXELS(png, 60)) << PRINTABLE(c.stream) << ": glowing";
   }

@@ -17,7 +17,7 @@
 
 #include <string>
 
-#include "tools/ptyhost/hex.h"
+#include "module/hex.h"
 
 // Sends one command line (see tools/ptyhost/ptyhost.cpp) and returns the host's reply
 // line without its line end: "OK ..." or "ERR <reason>". Returns "" and fails the test

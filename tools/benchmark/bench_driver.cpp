@@ -21,7 +21,7 @@ namespace {
 
 const DWORD WAIT_MS = 30000;  // a loaded machine is slow; a fresh prefix slower still
 
-int FAIL(const char* what) {
+int fail(const char* what) {
   std::fprintf(stderr, "bench_driver: %s\n", what);
   return 1;
 }
@@ -51,7 +51,7 @@ int START(const wchar_t* exe, const wchar_t* caption) {
   PROCESS_INFORMATION process = {};
   double start = NOW_MS();
   if (!CreateProcessW(exe, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
-    return FAIL("the program does not start");
+    return fail("the program does not start");
   HWND window = WAIT_DIALOG(process.dwProcessId, caption);
   // A message sent to the window is answered only from its message loop: then the
   // window is up and idle. (Under Wine, WaitForInputIdle never answers for a loop that
@@ -62,31 +62,31 @@ int START(const wchar_t* exe, const wchar_t* caption) {
   double elapsed = NOW_MS() - start;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  if (!window) return FAIL("the window did not appear");
-  if (!answered) return FAIL("the window does not answer");
+  if (!window) return fail("the window did not appear");
+  if (!answered) return fail("the window does not answer");
   std::printf("start_ms %.1f\npid %lu\n", elapsed, process.dwProcessId);
   return 0;
 }
 
 int RUN(DWORD pid, const wchar_t* caption) {
   HWND window = FIND_DIALOG(pid, caption);
-  if (!window) return FAIL("no such window");
+  if (!window) return fail("no such window");
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-  if (!process) return FAIL("cannot watch the process");
+  if (!process) return fail("cannot watch the process");
   // Enter presses the default button (Send); it needs the keyboard focus in that window.
-  if (!BRING_TO_FRONT(window)) return FAIL("the window does not come to the foreground");
+  if (!BRING_TO_FRONT(window)) return fail("the window does not come to the foreground");
   double start = NOW_MS();
-  if (!INPUT_KEY(VK_RETURN)) return FAIL("the key could not be queued");
+  if (!INPUT_KEY(VK_RETURN)) return fail("the key could not be queued");
   HWND box = WAIT_DIALOG(pid, L"Done");
   double elapsed = NOW_MS() - start;
-  if (!box) return FAIL("no \"Done\" box after Enter");
+  if (!box) return fail("no \"Done\" box after Enter");
   std::printf("run_ms %.1f\n", elapsed);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  if (!WAIT_UNTIL([&] { return !IsWindow(box); }, WAIT_MS)) return FAIL("the box stays");
+  if (!WAIT_UNTIL([&] { return !IsWindow(box); }, WAIT_MS)) return fail("the box stays");
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   DWORD ended = WaitForSingleObject(process, WAIT_MS);
   CloseHandle(process);
-  return ended == WAIT_OBJECT_0 ? 0 : FAIL("the program did not end");
+  return ended == WAIT_OBJECT_0 ? 0 : fail("the program did not end");
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring action = argc == 4 ? argv[1] : L"";
   int result = action == L"start" ? START(argv[2], argv[3])
                : action == L"run" ? RUN(wcstoul(argv[2], NULL, 10), argv[3])
-                                  : FAIL("usage: bench_driver start EXE CAPTION | run PID CAPTION");
+                                  : fail("usage: bench_driver start EXE CAPTION | run PID CAPTION");
   std::fflush(stdout);
   return result;
 }

@@ -35,7 +35,7 @@ std::string UTF8(const std::wstring& text) {
   return out;
 }
 
-int FAIL(const char* what) {
+int fail(const char* what) {
   std::fprintf(stderr, "demo_driver: %s\n", what);
   return 1;
 }
@@ -71,7 +71,7 @@ HWND READY_WINDOW(DWORD timeout_ms) {
 
 int WAIT_WINDOW() {
   HWND window = READY_WINDOW(WINDOW_TIMEOUT_MS);
-  if (!window) return FAIL("the Glimmerset window did not appear within 20 s");
+  if (!window) return fail("the Glimmerset window did not appear within 20 s");
   if (!BRING_TO_FRONT(window))
     std::fprintf(stderr, "demo_driver: note: the window is not the foreground window\n");
   RECT r;
@@ -82,9 +82,9 @@ int WAIT_WINDOW() {
 
 int PRESS_SEND() {
   HWND window = READY_WINDOW(WINDOW_TIMEOUT_MS);
-  if (!window) return FAIL("no Glimmerset window to press Send in");
+  if (!window) return fail("no Glimmerset window to press Send in");
   HWND send = GetDlgItem(window, SEND_BUTTON_ID);
-  if (!send) return FAIL("the window has no Send button");
+  if (!send) return fail("the window has no Send button");
   // Enter presses the default button wherever the focus is; that needs the keyboard focus
   // in this window. Should another window keep the foreground (a window manager may refuse
   // the request), click the button instead.
@@ -94,7 +94,7 @@ int PRESS_SEND() {
     INPUT_CLICK(send);
   HWND box = NULL;
   if (!WAIT_UNTIL([&] { return (box = MESSAGE_BOX_OF(window)) != NULL; }, BOX_TIMEOUT_MS))
-    return FAIL("no message box within 10 s of pressing Send");
+    return fail("no message box within 10 s of pressing Send");
   Sleep(200);  // let the box finish drawing; the caller may want to see it
   std::wstring caption = TEXT_OF(box);
   std::wstring text = TEXT_OF(GetDlgItem(box, BOX_TEXT_ID));
@@ -104,17 +104,17 @@ int PRESS_SEND() {
   std::fflush(stdout);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   if (!WAIT_UNTIL([&] { return !IsWindow(box); }, BOX_TIMEOUT_MS))
-    return FAIL("the message box did not close");
-  return caption == L"Done" ? 0 : FAIL("the configuration run reported an error");
+    return fail("the message box did not close");
+  return caption == L"Done" ? 0 : fail("the configuration run reported an error");
 }
 
 int CLOSE() {
   HWND window = MAIN_WINDOW();
-  if (!window) return FAIL("no Glimmerset window to close");
+  if (!window) return fail("no Glimmerset window to close");
   // What Alt+F4 and the close box both send; posted, so it works without the foreground.
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   if (!WAIT_UNTIL([&] { return !IsWindow(window); }, CLOSE_TIMEOUT_MS))
-    return FAIL("the window did not close within 10 s");
+    return fail("the window did not close within 10 s");
   return 0;
 }
 

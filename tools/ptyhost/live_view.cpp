@@ -7,7 +7,7 @@ namespace {
 // Returns <run> with the stream ended there, as a view needs it; the run itself goes on.
 Module FINISHED(const Module& run) {
   Module copy = run;
-  MODULE_FINISH(copy);
+  module_finish(copy);
   return copy;
 }
 
@@ -21,7 +21,7 @@ bool HOLDS_CONFIGURATION(const Module& finished) {
 
 // Returns a module at the start of a new stream that shows and remembers what <last> does.
 Module NEXT_RUN(const Module& last) {
-  Module next = MODULE_NEW(last.lines);
+  Module next = module_new(last.lines);
   next.screen = last.screen;
   next.stored = last.stored;
   next.stored_screen = last.stored_screen;
@@ -52,21 +52,21 @@ void LIVE_TAKE(LiveModule& live, const char* bytes, size_t count) {
     live.runs++;
     live.run_over = false;
   }
-  MODULE_FEED(live.run, bytes, count);
+  module_feed(live.run, bytes, count);
   live.received += count;
 }
 
 std::string LIVE_SETTLE(LiveModule& live) {
   Module finished = FINISHED(live.run);
   live.run_over = HOLDS_CONFIGURATION(finished);
-  return RUN_HEADER(live, "") + WORDS_VIEW(finished);
+  return RUN_HEADER(live, "") + words_view(finished);
 }
 
 std::string LIVE_FINAL_VIEW(const LiveModule& live) {
-  if (live.runs == 0) return "== end: nothing received ==\n" + WORDS_VIEW(live.run);
-  return RUN_HEADER(live, "end, last ") + WORDS_VIEW(FINISHED(live.run));
+  if (live.runs == 0) return "== end: nothing received ==\n" + words_view(live.run);
+  return RUN_HEADER(live, "end, last ") + words_view(FINISHED(live.run));
 }
 
 std::string LIVE_READY_VIEW(const LiveModule& live) {
-  return "== power-up: what the module shows and remembers ==\n" + WORDS_VIEW(live.run);
+  return "== power-up: what the module shows and remembers ==\n" + words_view(live.run);
 }

@@ -101,7 +101,7 @@ bool FEED_FROM(const char* path, Module& module, std::string* error) {
   }
   char buffer[65536];
   size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, f)) > 0) MODULE_FEED(module, buffer, got);
+  while ((got = fread(buffer, 1, sizeof buffer, f)) > 0) module_feed(module, buffer, got);
   bool ok = !ferror(f);
   if (!ok) *error = SYSTEM_ERROR(path);
   if (!from_stdin) fclose(f);
@@ -141,7 +141,7 @@ bool LOAD_STATE(const char* path, Module& module, std::string* error) {
     return false;
   }
   if (found == 0) return true;
-  if (STATE_LOAD(text, &module, error)) return true;
+  if (state_load(text, &module, error)) return true;
   *error = std::string(path) + ": " + *error;
   return false;
 }
@@ -149,10 +149,10 @@ bool LOAD_STATE(const char* path, Module& module, std::string* error) {
 // Writes the picture and the state record that <args> ask for. Returns "" or what failed.
 std::string SAVE_FILES(const ModuleArgs& args, const Module& module) {
   std::string png;
-  if (args.png && !RENDER_PNG(module, &png)) return "cannot draw the picture";
+  if (args.png && !render_png(module, &png)) return "cannot draw the picture";
   if (args.png && !WRITE_FILE(args.png, png))
     return SYSTEM_ERROR(std::string("cannot write ") + args.png);
-  if (args.state && !WRITE_FILE(args.state, STATE_TEXT(module)))
+  if (args.state && !WRITE_FILE(args.state, state_text(module)))
     return SYSTEM_ERROR(std::string("cannot write ") + args.state);
   return "";
 }
@@ -160,11 +160,11 @@ std::string SAVE_FILES(const ModuleArgs& args, const Module& module) {
 int READ_MODE(const ModuleArgs& args, Module& module) {
   std::string error;
   if (!FEED_FROM(args.read, module, &error)) return FAILED(error);
-  MODULE_FINISH(module);
+  module_finish(module);
   error = SAVE_FILES(args, module);
   if (!error.empty()) return FAILED(error);
-  fputs((args.json ? JSON_VIEW(module) : WORDS_VIEW(module)).c_str(), stdout);
-  return MODULE_CLEAN(module) ? 0 : 1;
+  fputs((args.json ? json_view(module) : words_view(module)).c_str(), stdout);
+  return module_clean(module) ? 0 : 1;
 }
 
 // What the live module listens on: the master of a pty of ours (whose slave stays open
@@ -249,7 +249,7 @@ struct Live {
 void SETTLE(const ModuleArgs& args, Live& live) {
   std::string view = LIVE_SETTLE(live.module);
   live.pending = false;
-  std::string record = STATE_TEXT(live.module.run);
+  std::string record = state_text(live.module.run);
   if (record != live.saved) {
     std::string error = SAVE_FILES(args, live.module.run);
     if (error.empty()) {
@@ -323,7 +323,7 @@ int MODULE_MODE(int argc, char** argv) {
     return 0;
   }
   if (!PARSE(argc, argv, &args, &error)) return FAILED(error);
-  Module module = MODULE_NEW(args.lines);
+  Module module = module_new(args.lines);
   if (args.state && !LOAD_STATE(args.state, module, &error)) return FAILED(error);
   return args.read ? READ_MODE(args, module) : LIVE_MODE(args, module);
 }

@@ -43,7 +43,7 @@
 #include <string>
 #include <vector>
 
-#include "hex.h"
+#include "module/hex.h"
 #include "module/model.h"
 #include "module/views.h"
 #include "module_mode.h"
@@ -224,11 +224,11 @@ std::string DO_VIEW(int n) {
   Port& port = ports[n];
   if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   COLLECT_UNTIL_QUIET(port);
-  Module module = MODULE_NEW(4);
-  MODULE_FEED(module, port.unviewed.data(), port.unviewed.size());
-  MODULE_FINISH(module);
+  Module module = module_new(4);
+  module_feed(module, port.unviewed.data(), port.unviewed.size());
+  module_finish(module);
   port.unviewed.clear();
-  std::string json = JSON_VIEW(module);
+  std::string json = json_view(module);
   return "OK " + json.substr(0, json.find('\n'));
 }
 

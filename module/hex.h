@@ -1,6 +1,5 @@
-// Bytes on the pty host's text protocol travel as lowercase hex pairs, so that any byte
-// value, 0x00 and line ends included, fits in one reply line. Shared by the host and the
-// Windows tests' client.
+// Bytes as lowercase hex pairs, so that any byte value, 0x00 and line ends included, fits in
+// one line of text: in the module's state record and on the pty host's text protocol.
 #pragma once
 
 #include <string>
