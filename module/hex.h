@@ -5,7 +5,7 @@
 #include <string>
 
 // Returns <bytes> as lowercase hex pairs.
-inline std::string HEX_OF(const std::string& bytes) {
+inline std::string hex_of(const std::string& bytes) {
   static const char digits[] = "0123456789abcdef";
   std::string hex;
   for (unsigned char c : bytes) {

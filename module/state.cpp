@@ -42,8 +42,8 @@ std::string state_text(const Module& module) {
   std::string config =
       std::string(1, (char)c.brightness) + (char)c.startup + (char)c.delay + (char)c.mode;
   return std::string(HEADER) + "\nlines " + std::to_string(module.lines) + "\nstored " +
-         (module.stored ? HEX_OF(module.stored_screen) : NONE) + "\nconfig " +
-         (module.configured ? HEX_OF(config) : NONE) + "\n";
+         (module.stored ? hex_of(module.stored_screen) : NONE) + "\nconfig " +
+         (module.configured ? hex_of(config) : NONE) + "\n";
 }
 
 bool state_load(const std::string& text, Module* module, std::string* error) {

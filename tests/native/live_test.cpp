@@ -67,11 +67,11 @@ TEST(LiveModule, RunsEndWhereTheLineFellQuietAfterTheConfiguration) {
        "  offset 1: the stream holds no configuration command (ESC \"W\")\n"},
   };
   for (const auto& c : cases) {
-    LiveModule live = LIVE_NEW(module_new(4));
+    LiveModule live = live_new(module_new(4));
     std::string view;
     for (const std::string& burst : c.bursts) {
-      LIVE_TAKE(live, burst.data(), burst.size());
-      view = LIVE_SETTLE(live);
+      live_take(live, burst.data(), burst.size());
+      view = live_settle(live);
     }
     EXPECT_EQ(c.last_header, FIRST_LINE(view)) << c.what;
     EXPECT_EQ(c.anomalies, view.substr(view.find("Anomalies:"))) << c.what;
@@ -82,11 +82,11 @@ TEST(LiveModule, ALaterRunFindsWhatTheEarlierOneLeft) {
   std::string hello = "Hello" + std::string(35, ' ');
   std::string first = "\x0C" + hello + STORE + "\x1BW\x83\x81\x80\x80\x80\x80\x80\x80";
   std::string second = "\x1BW\x80\x81\x80\x80\x80\x80\x80\x80";
-  LiveModule live = LIVE_NEW(module_new(2));
-  LIVE_TAKE(live, first.data(), first.size());
-  LIVE_SETTLE(live);
-  LIVE_TAKE(live, second.data(), second.size());
-  LIVE_SETTLE(live);
+  LiveModule live = live_new(module_new(2));
+  live_take(live, first.data(), first.size());
+  live_settle(live);
+  live_take(live, second.data(), second.size());
+  live_settle(live);
   std::string lines = "[\"Hello               \",\"                    \"]";
   EXPECT_EQ("{\"screen\":" + lines + ",\"stored_screen\":" + lines +
                 ",\"config\":{\"brightness\":25,\"startup_screen\":true,\"delay_s\":0,"

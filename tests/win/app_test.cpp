@@ -74,7 +74,7 @@ TEST_F(Program, EnterFromAScreenLineStartsTheRun) {
   TYPE_TEXT(L"hi");
   PRESS_KEY(VK_RETURN);
   std::string sent = PTY_BYTES(1);
-  EXPECT_EQ(94u, sent.size()) << HEX_OF(sent);
+  EXPECT_EQ(94u, sent.size()) << hex_of(sent);
   EXPECT_EQ("hi", sent.substr(21, 2));
   std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
   ASSERT_EQ(1u, boxes.size());

@@ -67,7 +67,7 @@ class ConfigRun : public ProgramTest {
 TEST_F(ConfigRun, InitialWindowSendsThe94ByteStreamAt9600EightNOne) {
   std::string sent = press_send();
   EXPECT_EQ(94u, sent.size());
-  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(sent));
+  EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(sent));
   PtyAttr line = PTY_ATTR(1);
   ASSERT_TRUE(line.valid);
   EXPECT_EQ(9600, line.speed);
@@ -132,7 +132,7 @@ TEST_F(ConfigRun, EveryOptionReachesItsByte) {
     START_PROGRAM();
     ASSERT_TRUE(PTY_FRESH(1));
     c.change();
-    EXPECT_EQ(HEX_OF(c.stream), HEX_OF(press_send())) << c.name;
+    EXPECT_EQ(hex_of(c.stream), hex_of(press_send())) << c.name;
     expect_one_box(L"Done", DONE, c.name);
   }
 }
@@ -169,7 +169,7 @@ TEST_F(ConfigRun, ScreenLinesAreSentAsTyped) {
     for (int i = 0; i < 4; i++) set_text(LINES[i], c.lines[i]);
     if (c.two_lines) click(ID_TWO_LINES);
     std::string expected = screen_message(c.text) + STORE + config_command(0x83, 0x80, 0x80, 0x80);
-    EXPECT_EQ(HEX_OF(expected), HEX_OF(press_send())) << c.name;
+    EXPECT_EQ(hex_of(expected), hex_of(press_send())) << c.name;
     if (c.two_lines) {
       EXPECT_STREQ(L"three", WINDOW_TEXT(ID_LINE_3).c_str()) << c.name << ": line 3 after the run";
       EXPECT_STREQ(L"four", WINDOW_TEXT(ID_LINE_4).c_str()) << c.name << ": line 4 after the run";
@@ -180,7 +180,7 @@ TEST_F(ConfigRun, ScreenLinesAreSentAsTyped) {
 
 TEST_F(ConfigRun, Rate2400ReachesTheLine) {
   click(ID_BAUD_2400);
-  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send()));
+  EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send()));
   PtyAttr line = PTY_ATTR(1);
   ASSERT_TRUE(line.valid);
   EXPECT_EQ(2400, line.speed);
@@ -201,7 +201,7 @@ TEST_F(ConfigRun, PortThatCannotBeUsedShowsThePortErrorAndWritesNothing) {
     std::string what = "port field \"" + std::string(c.port, c.port + lstrlenW(c.port)) + "\"" +
                        (c.held ? " held elsewhere" : "");
     if (!c.held) {
-      EXPECT_EQ("", HEX_OF(sent)) << what;
+      EXPECT_EQ("", hex_of(sent)) << what;
     }
     expect_one_box(L"Error", PORT_ERROR, what.c_str());
   }
@@ -244,10 +244,10 @@ TEST_F(ConfigRun, HeldOffPortFailsWithinFiveSeconds) {
     ASSERT_EQ(1u, boxes.size()) << what << ": message boxes shown";
     EXPECT_STREQ(WRITE_ERROR, boxes[0].text.c_str()) << what;
     EXPECT_LE(boxes[0].activated_tick - clicked, 5000u) << what << ": ms from click to message";
-    EXPECT_EQ("", HEX_OF(PTY_BYTES(1))) << what << ": bytes after the filler";
+    EXPECT_EQ("", hex_of(PTY_BYTES(1))) << what << ": bytes after the filler";
 
     ASSERT_TRUE(PTY_FRESH(1));
-    EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send())) << what << ": next run";
+    EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send())) << what << ": next run";
     expect_one_box(L"Done", DONE, (what + ": next run").c_str());
   }
 }
@@ -260,7 +260,7 @@ TEST_F(ConfigRun, DeviceAtLinePaceCompletes) {
     ASSERT_TRUE(PTY_FRESH(1));
     click(r.rate_id);
     PTY_PACE(1, _wtoi(r.rate) / 10);
-    EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send())) << what;
+    EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send())) << what;
     expect_one_box(L"Done", DONE, what.c_str());
   }
 }
@@ -281,6 +281,6 @@ TEST_F(ConfigRun, AdapterThatDisappearsIsReported) {
     expect_one_box(L"Error", WRITE_ERROR, what.c_str());
   }
   ASSERT_TRUE(PTY_FRESH(1));
-  EXPECT_EQ(HEX_OF(INITIAL_STREAM), HEX_OF(press_send())) << "working port after a lost one";
+  EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send())) << "working port after a lost one";
   expect_one_box(L"Done", DONE, "working port after a lost one");
 }

@@ -117,7 +117,7 @@ class Glimmerset : public ::testing::Test {
     }
     WaitForInputIdle(process_.hProcess, WAIT_MS);
     DWORD pid = process_.dwProcessId;
-    if (!WAIT_UNTIL([&] { return (window_ = FIND_DIALOG(pid, MAIN_TITLE)) != NULL; }, WAIT_MS)) {
+    if (!wait_until([&] { return (window_ = find_dialog(pid, MAIN_TITLE)) != NULL; }, WAIT_MS)) {
       ADD_FAILURE() << "no visible window titled \"Glimmerset v1.1 ...\" within " << WAIT_MS
                     << " ms";
       return false;
@@ -133,7 +133,7 @@ class Glimmerset : public ::testing::Test {
   // the focus; fails the test otherwise.
   bool bring_to_front(void) {
     bool ok =
-        BRING_TO_FRONT(window_) && WAIT_UNTIL([&] { return focus_id(window_) != 0; }, WAIT_MS);
+        ::bring_to_front(window_) && wait_until([&] { return focus_id(window_) != 0; }, WAIT_MS);
     if (!ok)
       ADD_FAILURE() << "the main window did not come to the front with a focused control"
                     << " (foreground " << GetForegroundWindow() << ", main " << window_ << ")";
@@ -145,7 +145,7 @@ class Glimmerset : public ::testing::Test {
   void dismiss_done_box(const char* input, int focus) {
     HWND box = NULL;
     DWORD pid = process_.dwProcessId;
-    if (!WAIT_UNTIL([&] { return (box = FIND_DIALOG(pid, L"Done")) != NULL; }, WAIT_MS)) {
+    if (!wait_until([&] { return (box = find_dialog(pid, L"Done")) != NULL; }, WAIT_MS)) {
       ADD_FAILURE() << input << ": no \"Done\" message box within " << WAIT_MS << " ms";
       return;
     }
@@ -154,19 +154,19 @@ class Glimmerset : public ::testing::Test {
     EXPECT_STREQ(L"Configuration complete.", text) << input << ": text of the \"Done\" box";
     EXPECT_FALSE(IsWindowEnabled(window_)) << input << ": main window while the box shows";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WAIT_UNTIL([&] { return !IsWindow(box) && IsWindowEnabled(window_); }, WAIT_MS))
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(box) && IsWindowEnabled(window_); }, WAIT_MS))
         << input << ": the box did not close on OK, or the main window stayed disabled";
-    EXPECT_TRUE(WAIT_UNTIL([&] { return GetForegroundWindow() == window_; }, WAIT_MS))
+    EXPECT_TRUE(wait_until([&] { return GetForegroundWindow() == window_; }, WAIT_MS))
         << input << ": the main window is not in front after the box (foreground "
         << GetForegroundWindow() << ", main " << window_ << ")";
-    EXPECT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == focus; }, WAIT_MS))
+    EXPECT_TRUE(wait_until([&] { return focus_id(window_) == focus; }, WAIT_MS))
         << input << ": focus after the box: " << focus_id(window_) << ", expected " << focus;
   }
 
   // Closes the program with Alt+F4 and checks that it ends at once with exit code 0.
   void close_with_alt_f4(const char* input) {
     ASSERT_TRUE(bring_to_front()) << input;
-    ASSERT_TRUE(INPUT_ALT_F4()) << input << ": SendInput error " << GetLastError();
+    ASSERT_TRUE(input_alt_f4()) << input << ": SendInput error " << GetLastError();
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_.hProcess, WAIT_MS))
         << input << ": the program still runs " << WAIT_MS << " ms after Alt+F4";
     DWORD code = 12345;
@@ -196,10 +196,10 @@ TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
   // The second Enter right after the first box proves that the window took the keyboard back.
   std::string expected = "\x0c" + std::string(80, ' ') + STORE + CONFIGURATION;
   for (const char* input : {"first Enter in the initial window", "second Enter"}) {
-    ASSERT_TRUE(INPUT_KEY(VK_RETURN)) << input << ": SendInput error " << GetLastError();
+    ASSERT_TRUE(input_key(VK_RETURN)) << input << ": SendInput error " << GetLastError();
     dismiss_done_box(input, ID_DELAY);
     std::string sent = PTY_BYTES(1);
-    EXPECT_EQ(HEX_OF(expected), HEX_OF(sent))
+    EXPECT_EQ(hex_of(expected), hex_of(sent))
         << input << ": bytes on COM1 (" << sent.size() << " of 94)";
     EXPECT_EQ(module_view(""), PTY_VIEW(1)) << input << ": what the module made of them";
   }
@@ -240,33 +240,33 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
     ASSERT_TRUE(PTY_FRESH(1));
     ASSERT_TRUE(start());
 
-    ASSERT_TRUE(INPUT_CLICK(GetDlgItem(window_, ID_LINES[0])));
-    ASSERT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_LINES[0]; }, WAIT_MS))
+    ASSERT_TRUE(input_click(GetDlgItem(window_, ID_LINES[0])));
+    ASSERT_TRUE(wait_until([&] { return focus_id(window_) == ID_LINES[0]; }, WAIT_MS))
         << "focus after clicking line 1: " << focus_id(window_);
-    ASSERT_TRUE(INPUT_TEXT(c.line1));
-    ASSERT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_LINES[1]; }, WAIT_MS))
+    ASSERT_TRUE(input_text(c.line1));
+    ASSERT_TRUE(wait_until([&] { return focus_id(window_) == ID_LINES[1]; }, WAIT_MS))
         << "focus after 20 characters in line 1: " << focus_id(window_) << ", expected "
         << ID_LINES[1];
-    ASSERT_TRUE(INPUT_TEXT(c.line2));
-    ASSERT_TRUE(WAIT_UNTIL([&] { return control_text(window_, ID_LINES[1]) == c.line2; }, WAIT_MS))
+    ASSERT_TRUE(input_text(c.line2));
+    ASSERT_TRUE(wait_until([&] { return control_text(window_, ID_LINES[1]) == c.line2; }, WAIT_MS))
         << "line 2 holds \"" << ascii(control_text(window_, ID_LINES[1]).c_str()) << "\"";
     EXPECT_EQ(std::wstring(c.line1), control_text(window_, ID_LINES[0])) << "line 1 text";
 
-    ASSERT_TRUE(INPUT_CLICK(GetDlgItem(window_, ID_TWO_LINES)));
-    ASSERT_TRUE(WAIT_UNTIL([&] { return check_of(window_, ID_TWO_LINES) == BST_CHECKED; }, WAIT_MS))
+    ASSERT_TRUE(input_click(GetDlgItem(window_, ID_TWO_LINES)));
+    ASSERT_TRUE(wait_until([&] { return check_of(window_, ID_TWO_LINES) == BST_CHECKED; }, WAIT_MS))
         << "\"2x20\" not checked after a click";
     EXPECT_EQ(BST_UNCHECKED, check_of(window_, ID_FOUR_LINES)) << "\"4x20\" after the click";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 enabled";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 enabled";
 
     int focus = focus_id(window_);
-    ASSERT_TRUE(INPUT_KEY(VK_RETURN));
+    ASSERT_TRUE(input_key(VK_RETURN));
     dismiss_done_box(input.c_str(), focus);
     std::string line2 = ascii(c.line2);
     std::string expected = "\x0c" + ascii(c.line1) + line2 + std::string(20 - line2.size(), ' ') +
                            STORE + CONFIGURATION;
     std::string sent = PTY_BYTES(1);
-    EXPECT_EQ(HEX_OF(expected), HEX_OF(sent)) << "bytes on COM1 (" << sent.size() << " of 54)";
+    EXPECT_EQ(hex_of(expected), hex_of(sent)) << "bytes on COM1 (" << sent.size() << " of 54)";
     EXPECT_EQ(module_view(ascii(c.line1) + line2), PTY_VIEW(1)) << "what the module made of them";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 after sending";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 after sending";
@@ -284,7 +284,7 @@ static bool click_empty_client_area(HWND window) {
   GetClientRect(window, &client);
   POINT point = {client.right * 100 / 331, client.bottom * 148 / 158};
   ClientToScreen(window, &point);
-  return INPUT_CLICK_AT(point.x, point.y);
+  return input_click_at(point.x, point.y);
 }
 
 TEST_F(Glimmerset, FirstFocusIsTheDelayFieldHoweverActivationComes) {
@@ -293,19 +293,19 @@ TEST_F(Glimmerset, FirstFocusIsTheDelayFieldHoweverActivationComes) {
     bool shown_active;              // the first ShowWindow activates the window
     bool (*activate)(HWND window);  // how the main window then becomes active
   } ways[] = {
-      {"shown in front", true, BRING_TO_FRONT},
-      {"shown inactive, then activated from outside", false, BRING_TO_FRONT},
+      {"shown in front", true, ::bring_to_front},
+      {"shown inactive, then activated from outside", false, ::bring_to_front},
       {"shown inactive, then a click", false, click_empty_client_area},
   };
   for (const auto& way : ways) {
     SCOPED_TRACE(way.how);
     ASSERT_TRUE(start_in_background(way.shown_active));
     ASSERT_TRUE(way.activate(window_));
-    EXPECT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_DELAY; }, WAIT_MS))
+    EXPECT_TRUE(wait_until([&] { return focus_id(window_) == ID_DELAY; }, WAIT_MS))
         << "first focus: " << focus_id(window_) << ", expected " << ID_DELAY << " (foreground "
         << GetForegroundWindow() << ", main " << window_ << ")";
-    ASSERT_TRUE(INPUT_KEY(VK_TAB));
-    EXPECT_TRUE(WAIT_UNTIL([&] { return focus_id(window_) == ID_BRIGHT_100; }, WAIT_MS))
+    ASSERT_TRUE(input_key(VK_TAB));
+    EXPECT_TRUE(wait_until([&] { return focus_id(window_) == ID_BRIGHT_100; }, WAIT_MS))
         << "focus after Tab: " << focus_id(window_) << ", expected " << ID_BRIGHT_100
         << " (foreground " << GetForegroundWindow() << ", main " << window_ << ")";
     close_with_alt_f4(way.how);

@@ -71,7 +71,7 @@ TEST_F(Utf8Editing, WholeCharactersAreSent) {
   for (int i = 0; i < 6; i++) line_1 += "\xE2\x82\xAC";
   std::string sent = PTY_BYTES(1);
   ASSERT_GE(sent.size(), 21u);
-  EXPECT_EQ(HEX_OF("\x0C" + line_1 + "  "), HEX_OF(sent.substr(0, 21)));
+  EXPECT_EQ(hex_of("\x0C" + line_1 + "  "), hex_of(sent.substr(0, 21)));
 }
 
 // U+3042 is two bytes in code page 932.

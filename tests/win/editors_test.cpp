@@ -162,7 +162,7 @@ TEST_F(Editing, TypedEuroSignIsSentAs0x80) {
   PUMP();
   std::string sent = PTY_BYTES(1);
   ASSERT_GE(sent.size(), 3u);
-  EXPECT_EQ(HEX_OF(std::string("\x0C\x80 ")), HEX_OF(sent.substr(0, 3)));
+  EXPECT_EQ(hex_of(std::string("\x0C\x80 ")), hex_of(sent.substr(0, 3)));
 }
 
 TEST_F(Editing, DelayFieldHeldAt120) {

@@ -49,7 +49,7 @@ TEST(SerialChannel, BytesArriveUnchanged) {
     ASSERT_TRUE(PTY_FRESH(3));
     ASSERT_EQ(1, SER_OPEN(3, 9600)) << c.name << ": SER_OPEN(3, 9600)";
     for (const std::string& s : c.sends) SEND(s);
-    EXPECT_EQ(HEX_OF(c.expected), HEX_OF(PTY_BYTES(3))) << c.name << ": bytes on the line";
+    EXPECT_EQ(hex_of(c.expected), hex_of(PTY_BYTES(3))) << c.name << ": bytes on the line";
     EXPECT_EQ(0, SER_WRITE_FAILED()) << c.name << ": SER_WRITE_FAILED";
     SER_CLOSE();
   }
@@ -99,7 +99,7 @@ TEST(SerialChannel, RefusedArgumentsTouchNothing) {
     EXPECT_EQ(19200, attr.speed) << "after SER_OPEN(" << c.port << ", " << c.rate
                                  << "): COM1 speed";
     EXPECT_TRUE(attr.cstopb) << "after SER_OPEN(" << c.port << ", " << c.rate << "): COM1 CSTOPB";
-    EXPECT_EQ("", HEX_OF(PTY_BYTES(1)))
+    EXPECT_EQ("", hex_of(PTY_BYTES(1)))
         << "after SER_OPEN(" << c.port << ", " << c.rate << "): bytes on COM1";
     SER_CLOSE();
   }
@@ -111,7 +111,7 @@ TEST(SerialChannel, TwoDigitPortsOpenTheirOwnDevice) {
     ASSERT_TRUE(PTY_FRESH(port));
     EXPECT_EQ(1, SER_OPEN(port, 4800)) << "SER_OPEN(" << port << ", 4800)";
     SEND("ok");
-    EXPECT_EQ(HEX_OF("ok"), HEX_OF(PTY_BYTES(port))) << "COM" << port << ": bytes";
+    EXPECT_EQ(hex_of("ok"), hex_of(PTY_BYTES(port))) << "COM" << port << ": bytes";
     SER_CLOSE();
   }
 }
@@ -129,8 +129,8 @@ TEST(SerialChannel, UnusableDevicesAreRefused) {
     EXPECT_EQ(1, SER_OPEN(7, 9600)) << "SER_OPEN(7) after refusing COM" << port;
     SER_CLOSE();
   }
-  EXPECT_EQ(HEX_OF("untouched\n"), HEX_OF(FILE_CONTENT(5))) << "COM5: file content";
-  EXPECT_EQ("", HEX_OF(PTY_BYTES(7))) << "COM7: bytes";
+  EXPECT_EQ(hex_of("untouched\n"), hex_of(FILE_CONTENT(5))) << "COM5: file content";
+  EXPECT_EQ("", hex_of(PTY_BYTES(7))) << "COM7: bytes";
 }
 
 TEST(SerialChannel, CloseIsIdempotent) {
@@ -140,7 +140,7 @@ TEST(SerialChannel, CloseIsIdempotent) {
   EXPECT_EQ(1, SER_CLOSE()) << "first SER_CLOSE";
   EXPECT_EQ(1, SER_CLOSE()) << "second SER_CLOSE";
   SEND("late");
-  EXPECT_EQ("", HEX_OF(PTY_BYTES(8))) << "COM8: bytes sent after SER_CLOSE";
+  EXPECT_EQ("", hex_of(PTY_BYTES(8))) << "COM8: bytes sent after SER_CLOSE";
   EXPECT_EQ(1, SER_OPEN(8, 2400)) << "SER_OPEN after SER_CLOSE";
   SER_CLOSE();
 }
@@ -152,8 +152,8 @@ TEST(SerialChannel, SecondOpenKeepsTheFirstPort) {
   EXPECT_EQ(0, SER_OPEN(12, 1200)) << "SER_OPEN(12) while COM11 is open";
   EXPECT_EQ(0, SER_OPEN(11, 1200)) << "SER_OPEN(11) while COM11 is open";
   SEND("first");
-  EXPECT_EQ(HEX_OF("first"), HEX_OF(PTY_BYTES(11))) << "COM11: bytes";
-  EXPECT_EQ("", HEX_OF(PTY_BYTES(12))) << "COM12: bytes";
+  EXPECT_EQ(hex_of("first"), hex_of(PTY_BYTES(11))) << "COM11: bytes";
+  EXPECT_EQ("", hex_of(PTY_BYTES(12))) << "COM12: bytes";
   EXPECT_EQ(9600, PTY_ATTR(11).speed) << "COM11: speed";
   EXPECT_EQ(19200, PTY_ATTR(12).speed) << "COM12: speed";
   SER_CLOSE();
@@ -228,8 +228,8 @@ TEST(SerialChannel, TimeoutsAreAsFoundAfterTheClose) {
   SEND("x");
   SER_CLOSE();
   COMMTIMEOUTS after = READ_TIMEOUTS(19);
-  EXPECT_EQ(HEX_OF(std::string((char*)&before, sizeof before)),
-            HEX_OF(std::string((char*)&after, sizeof after)))
+  EXPECT_EQ(hex_of(std::string((char*)&before, sizeof before)),
+            hex_of(std::string((char*)&after, sizeof after)))
       << "time-outs before the open and after the close";
 }
 
@@ -242,7 +242,7 @@ TEST(SerialChannel, EqualFlowCharsAreMadeDistinct) {
   SEND("ok");
   DCB dcb = read_dcb(17);
   SER_CLOSE();
-  EXPECT_EQ(HEX_OF("ok"), HEX_OF(PTY_BYTES(17))) << "COM17: bytes";
+  EXPECT_EQ(hex_of("ok"), hex_of(PTY_BYTES(17))) << "COM17: bytes";
   ASSERT_NE(0u, dcb.DCBlength) << "COM17: DCB after the open";
   EXPECT_EQ(0x11, dcb.XonChar) << "COM17: XonChar";
   EXPECT_EQ(0x13, dcb.XoffChar) << "COM17: XoffChar";
@@ -258,9 +258,9 @@ TEST(SerialChannel, HeldOffLineFailsTheWriteAndDropsLaterOnes) {
   ASSERT_EQ(1, SER_OPEN(20, 9600));
   SEND(std::string(81, 's'));
   EXPECT_EQ(1, SER_WRITE_FAILED()) << "write to the held-off line: SER_WRITE_FAILED";
-  EXPECT_EQ("", HEX_OF(PTY_BYTES(20))) << "bytes the held-off line took";
+  EXPECT_EQ("", hex_of(PTY_BYTES(20))) << "bytes the held-off line took";
   SEND("late");  // the line has room again now
-  EXPECT_EQ("", HEX_OF(PTY_BYTES(20))) << "bytes sent after the failed write";
+  EXPECT_EQ("", hex_of(PTY_BYTES(20))) << "bytes sent after the failed write";
   SER_CLOSE();
 }
 

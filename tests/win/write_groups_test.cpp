@@ -22,7 +22,7 @@ extern "C" int SER_OPEN(int port, int rate) {
 }
 
 extern "C" void SER_SEND(const char* bytes, size_t count) {
-  s_calls.push_back("send " + HEX_OF(std::string(bytes, count)));
+  s_calls.push_back("send " + hex_of(std::string(bytes, count)));
 }
 
 extern "C" int SER_CLOSE(void) {

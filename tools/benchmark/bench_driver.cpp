@@ -26,7 +26,7 @@ int fail(const char* what) {
   return 1;
 }
 
-double NOW_MS() {
+double now_ms() {
   LARGE_INTEGER count, frequency;
   QueryPerformanceCounter(&count);
   QueryPerformanceFrequency(&frequency);
@@ -35,10 +35,10 @@ double NOW_MS() {
 
 // Returns the dialog <caption> of process <pid> once it is visible, looking every
 // millisecond, or NULL after WAIT_MS.
-HWND WAIT_DIALOG(DWORD pid, const wchar_t* caption) {
+HWND wait_dialog(DWORD pid, const wchar_t* caption) {
   DWORD start = GetTickCount();
   for (;;) {
-    HWND window = FIND_DIALOG(pid, caption);
+    HWND window = find_dialog(pid, caption);
     if (window || GetTickCount() - start > WAIT_MS) return window;
     Sleep(1);
   }
@@ -49,17 +49,17 @@ int START(const wchar_t* exe, const wchar_t* caption) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  double start = NOW_MS();
+  double start = now_ms();
   if (!CreateProcessW(exe, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
     return fail("the program does not start");
-  HWND window = WAIT_DIALOG(process.dwProcessId, caption);
+  HWND window = wait_dialog(process.dwProcessId, caption);
   // A message sent to the window is answered only from its message loop: then the
   // window is up and idle. (Under Wine, WaitForInputIdle never answers for a loop that
   // polls with PeekMessage and Sleep, as Glimmerset's does.)
   DWORD_PTR answer = 0;
   bool answered =
       window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, WAIT_MS, &answer);
-  double elapsed = NOW_MS() - start;
+  double elapsed = now_ms() - start;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   if (!window) return fail("the window did not appear");
@@ -69,20 +69,20 @@ int START(const wchar_t* exe, const wchar_t* caption) {
 }
 
 int RUN(DWORD pid, const wchar_t* caption) {
-  HWND window = FIND_DIALOG(pid, caption);
+  HWND window = find_dialog(pid, caption);
   if (!window) return fail("no such window");
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
   if (!process) return fail("cannot watch the process");
   // Enter presses the default button (Send); it needs the keyboard focus in that window.
-  if (!BRING_TO_FRONT(window)) return fail("the window does not come to the foreground");
-  double start = NOW_MS();
-  if (!INPUT_KEY(VK_RETURN)) return fail("the key could not be queued");
-  HWND box = WAIT_DIALOG(pid, L"Done");
-  double elapsed = NOW_MS() - start;
+  if (!bring_to_front(window)) return fail("the window does not come to the foreground");
+  double start = now_ms();
+  if (!input_key(VK_RETURN)) return fail("the key could not be queued");
+  HWND box = wait_dialog(pid, L"Done");
+  double elapsed = now_ms() - start;
   if (!box) return fail("no \"Done\" box after Enter");
   std::printf("run_ms %.1f\n", elapsed);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  if (!WAIT_UNTIL([&] { return !IsWindow(box); }, WAIT_MS)) return fail("the box stays");
+  if (!wait_until([&] { return !IsWindow(box); }, WAIT_MS)) return fail("the box stays");
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   DWORD ended = WaitForSingleObject(process, WAIT_MS);
   CloseHandle(process);

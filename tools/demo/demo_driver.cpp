@@ -27,7 +27,7 @@ const DWORD WINDOW_TIMEOUT_MS = 20000;  // a first start in a fresh prefix takes
 const DWORD BOX_TIMEOUT_MS = 10000;
 const DWORD CLOSE_TIMEOUT_MS = 10000;
 
-std::string UTF8(const std::wstring& text) {
+std::string utf8(const std::wstring& text) {
   if (text.empty()) return std::string();
   int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
   std::string out((size_t)size, '\0');
@@ -40,24 +40,24 @@ int fail(const char* what) {
   return 1;
 }
 
-HWND MAIN_WINDOW() {
+HWND main_window() {
   HWND window = FindWindowW(DIALOG_CLASS, MAIN_CAPTION);
   return window && IsWindowVisible(window) ? window : NULL;
 }
 
 // Returns the box with which the configuration run ended ("Done" or "Error"), or NULL.
-HWND MESSAGE_BOX_OF(HWND main) {
+HWND message_box_of(HWND main) {
   DWORD process = 0;
   GetWindowThreadProcessId(main, &process);
-  HWND box = FIND_DIALOG(process, L"Done");
-  return box ? box : FIND_DIALOG(process, L"Error");
+  HWND box = find_dialog(process, L"Done");
+  return box ? box : find_dialog(process, L"Error");
 }
 
 // The window exists, is shown and its program has reached its message loop.
-HWND READY_WINDOW(DWORD timeout_ms) {
+HWND ready_window(DWORD timeout_ms) {
   DWORD start = GetTickCount();
   HWND window = NULL;
-  if (!WAIT_UNTIL([&] { return (window = MAIN_WINDOW()) != NULL; }, timeout_ms)) return NULL;
+  if (!wait_until([&] { return (window = main_window()) != NULL; }, timeout_ms)) return NULL;
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process);
@@ -69,10 +69,10 @@ HWND READY_WINDOW(DWORD timeout_ms) {
   return IsWindowEnabled(window) ? window : NULL;
 }
 
-int WAIT_WINDOW() {
-  HWND window = READY_WINDOW(WINDOW_TIMEOUT_MS);
+int wait_window() {
+  HWND window = ready_window(WINDOW_TIMEOUT_MS);
   if (!window) return fail("the Glimmerset window did not appear within 20 s");
-  if (!BRING_TO_FRONT(window))
+  if (!bring_to_front(window))
     std::fprintf(stderr, "demo_driver: note: the window is not the foreground window\n");
   RECT r;
   GetWindowRect(window, &r);
@@ -80,45 +80,45 @@ int WAIT_WINDOW() {
   return 0;
 }
 
-int PRESS_SEND() {
-  HWND window = READY_WINDOW(WINDOW_TIMEOUT_MS);
+int press_send() {
+  HWND window = ready_window(WINDOW_TIMEOUT_MS);
   if (!window) return fail("no Glimmerset window to press Send in");
   HWND send = GetDlgItem(window, SEND_BUTTON_ID);
   if (!send) return fail("the window has no Send button");
   // Enter presses the default button wherever the focus is; that needs the keyboard focus
   // in this window. Should another window keep the foreground (a window manager may refuse
   // the request), click the button instead.
-  if (BRING_TO_FRONT(window))
-    INPUT_KEY(VK_RETURN);
+  if (bring_to_front(window))
+    input_key(VK_RETURN);
   else
-    INPUT_CLICK(send);
+    input_click(send);
   HWND box = NULL;
-  if (!WAIT_UNTIL([&] { return (box = MESSAGE_BOX_OF(window)) != NULL; }, BOX_TIMEOUT_MS))
+  if (!wait_until([&] { return (box = message_box_of(window)) != NULL; }, BOX_TIMEOUT_MS))
     return fail("no message box within 10 s of pressing Send");
   Sleep(200);  // let the box finish drawing; the caller may want to see it
-  std::wstring caption = TEXT_OF(box);
-  std::wstring text = TEXT_OF(GetDlgItem(box, BOX_TEXT_ID));
+  std::wstring caption = text_of(box);
+  std::wstring text = text_of(GetDlgItem(box, BOX_TEXT_ID));
   for (wchar_t& c : text)
     if (c == L'\r' || c == L'\n') c = L' ';
-  std::printf("box: %s: %s\n", UTF8(caption).c_str(), UTF8(text).c_str());
+  std::printf("box: %s: %s\n", utf8(caption).c_str(), utf8(text).c_str());
   std::fflush(stdout);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  if (!WAIT_UNTIL([&] { return !IsWindow(box); }, BOX_TIMEOUT_MS))
+  if (!wait_until([&] { return !IsWindow(box); }, BOX_TIMEOUT_MS))
     return fail("the message box did not close");
   return caption == L"Done" ? 0 : fail("the configuration run reported an error");
 }
 
-int CLOSE() {
-  HWND window = MAIN_WINDOW();
+int close() {
+  HWND window = main_window();
   if (!window) return fail("no Glimmerset window to close");
   // What Alt+F4 and the close box both send; posted, so it works without the foreground.
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  if (!WAIT_UNTIL([&] { return !IsWindow(window); }, CLOSE_TIMEOUT_MS))
+  if (!wait_until([&] { return !IsWindow(window); }, CLOSE_TIMEOUT_MS))
     return fail("the window did not close within 10 s");
   return 0;
 }
 
-int USAGE() {
+int usage() {
   std::fprintf(stderr, "usage: demo_driver wait-window | press-send | close\n");
   return 2;
 }
@@ -126,12 +126,12 @@ int USAGE() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) return USAGE();
+  if (argc != 2) return usage();
   std::wstring phase = argv[1];
-  int result = phase == L"wait-window"  ? WAIT_WINDOW()
-               : phase == L"press-send" ? PRESS_SEND()
-               : phase == L"close"      ? CLOSE()
-                                        : USAGE();
+  int result = phase == L"wait-window"  ? wait_window()
+               : phase == L"press-send" ? press_send()
+               : phase == L"close"      ? close()
+                                        : usage();
   std::fflush(stdout);
   return result;
 }

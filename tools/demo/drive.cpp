@@ -9,7 +9,7 @@ static void pump_own_messages(void) {
   }
 }
 
-bool WAIT_UNTIL(const std::function<bool()>& done, DWORD ms) {
+bool wait_until(const std::function<bool()>& done, DWORD ms) {
   DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start > ms) return false;
@@ -33,32 +33,32 @@ static BOOL CALLBACK match_dialog(HWND window, LPARAM param) {
   wchar_t cls[32] = L"";
   GetClassNameW(window, cls, 32);
   if (pid != search->pid || !IsWindowVisible(window) || lstrcmpW(cls, L"#32770") != 0 ||
-      TEXT_OF(window) != search->caption)
+      text_of(window) != search->caption)
     return TRUE;
   search->found = window;
   return FALSE;
 }
 
-HWND FIND_DIALOG(DWORD pid, const wchar_t* caption) {
+HWND find_dialog(DWORD pid, const wchar_t* caption) {
   DialogSearch search = {pid, caption, NULL};
   EnumWindows(match_dialog, (LPARAM)&search);
   return search.found;
 }
 
-std::wstring TEXT_OF(HWND window) {
+std::wstring text_of(HWND window) {
   wchar_t text[512] = L"";
   GetWindowTextW(window, text, 512);
   return text;
 }
 
-bool BRING_TO_FRONT(HWND window) {
+bool bring_to_front(HWND window) {
   if (GetForegroundWindow() == window) return true;
   DWORD mine = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(window, NULL);
   AttachThreadInput(mine, theirs, TRUE);
   SetForegroundWindow(window);
   BringWindowToTop(window);
   AttachThreadInput(mine, theirs, FALSE);
-  return WAIT_UNTIL([&] { return GetForegroundWindow() == window; }, 2000);
+  return wait_until([&] { return GetForegroundWindow() == window; }, 2000);
 }
 
 static INPUT key_event(WORD vk, DWORD flags) {
@@ -73,18 +73,18 @@ static bool send_inputs(INPUT* inputs, UINT count) {
   return SendInput(count, inputs, sizeof(INPUT)) == count;
 }
 
-bool INPUT_KEY(WORD vk) {
+bool input_key(WORD vk) {
   INPUT inputs[2] = {key_event(vk, 0), key_event(vk, KEYEVENTF_KEYUP)};
   return send_inputs(inputs, 2);
 }
 
-bool INPUT_ALT_F4(void) {
+bool input_alt_f4(void) {
   INPUT inputs[4] = {key_event(VK_MENU, 0), key_event(VK_F4, 0), key_event(VK_F4, KEYEVENTF_KEYUP),
                      key_event(VK_MENU, KEYEVENTF_KEYUP)};
   return send_inputs(inputs, 4);
 }
 
-bool INPUT_TEXT(const std::wstring& text) {
+bool input_text(const std::wstring& text) {
   for (wchar_t c : text) {
     INPUT inputs[2] = {key_event(0, KEYEVENTF_UNICODE),
                        key_event(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
@@ -94,13 +94,13 @@ bool INPUT_TEXT(const std::wstring& text) {
   return true;
 }
 
-bool INPUT_CLICK(HWND control) {
+bool input_click(HWND control) {
   RECT r;
   if (!GetWindowRect(control, &r)) return false;
-  return INPUT_CLICK_AT((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  return input_click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-bool INPUT_CLICK_AT(int screen_x, int screen_y) {
+bool input_click_at(int screen_x, int screen_y) {
   int x = screen_x - GetSystemMetrics(SM_XVIRTUALSCREEN);
   int y = screen_y - GetSystemMetrics(SM_YVIRTUALSCREEN);
   int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);

@@ -10,32 +10,32 @@
 
 // Returns true once <done> holds, polling every 10 ms; false after <ms> without it. The
 // calling thread's own windows, if any, have their messages handled meanwhile.
-bool WAIT_UNTIL(const std::function<bool()>& done, DWORD ms);
+bool wait_until(const std::function<bool()>& done, DWORD ms);
 
 // Returns the visible dialog window ("#32770") of process <pid> whose caption is
 // <caption>, or NULL.
-HWND FIND_DIALOG(DWORD pid, const wchar_t* caption);
+HWND find_dialog(DWORD pid, const wchar_t* caption);
 
 // Returns the window's text.
-std::wstring TEXT_OF(HWND window);
+std::wstring text_of(HWND window);
 
 // Asks for <window> to become the foreground window (with the input queues attached
 // meanwhile, so that a request from another process is honoured). Returns true when it is
 // the foreground window within 2 s.
-bool BRING_TO_FRONT(HWND window);
+bool bring_to_front(HWND window);
 
 // Returns true when the press and release of virtual key <vk> were queued.
-bool INPUT_KEY(WORD vk);
+bool input_key(WORD vk);
 
 // Returns true when Alt+F4 was queued, keyed as a person does it.
-bool INPUT_ALT_F4(void);
+bool input_alt_f4(void);
 
 // Returns true when every character of <text> was queued as a typed (Unicode) key.
-bool INPUT_TEXT(const std::wstring& text);
+bool input_text(const std::wstring& text);
 
 // Returns true when a left click at the centre of <control> was queued: an absolute move,
 // then the button down and up.
-bool INPUT_CLICK(HWND control);
+bool input_click(HWND control);
 
 // Returns true when a left click at screen point (<screen_x>, <screen_y>) was queued.
-bool INPUT_CLICK_AT(int screen_x, int screen_y);
+bool input_click_at(int screen_x, int screen_y);

@@ -13,14 +13,14 @@ Module FINISHED(const Module& run) {
 
 // A run whose configuration command is missing or still arriving is not over: the rest
 // may follow after a pause (a loaded sender, or a slow line).
-bool HOLDS_CONFIGURATION(const Module& finished) {
+bool holds_configuration(const Module& finished) {
   for (const Anomaly& a : finished.anomalies)
     if (a.kind == ANOMALY_NO_CONFIG || a.kind == ANOMALY_CUT_SHORT) return false;
   return true;
 }
 
 // Returns a module at the start of a new stream that shows and remembers what <last> does.
-Module NEXT_RUN(const Module& last) {
+Module next_run(const Module& last) {
   Module next = module_new(last.lines);
   next.screen = last.screen;
   next.stored = last.stored;
@@ -30,7 +30,7 @@ Module NEXT_RUN(const Module& last) {
   return next;
 }
 
-std::string RUN_HEADER(const LiveModule& live, const char* when) {
+std::string run_header(const LiveModule& live, const char* when) {
   uint64_t bytes = live.run.offset;
   return std::string("== ") + when + "run " + std::to_string(live.runs) + ": " +
          std::to_string(bytes) + (bytes == 1 ? " byte (" : " bytes (") +
@@ -39,16 +39,16 @@ std::string RUN_HEADER(const LiveModule& live, const char* when) {
 
 }  // namespace
 
-LiveModule LIVE_NEW(const Module& module) {
+LiveModule live_new(const Module& module) {
   LiveModule live;
   live.run = module;
   return live;
 }
 
-void LIVE_TAKE(LiveModule& live, const char* bytes, size_t count) {
+void live_take(LiveModule& live, const char* bytes, size_t count) {
   if (count == 0) return;
   if (live.run_over || live.runs == 0) {
-    live.run = NEXT_RUN(live.run);
+    live.run = next_run(live.run);
     live.runs++;
     live.run_over = false;
   }
@@ -56,17 +56,17 @@ void LIVE_TAKE(LiveModule& live, const char* bytes, size_t count) {
   live.received += count;
 }
 
-std::string LIVE_SETTLE(LiveModule& live) {
+std::string live_settle(LiveModule& live) {
   Module finished = FINISHED(live.run);
-  live.run_over = HOLDS_CONFIGURATION(finished);
-  return RUN_HEADER(live, "") + words_view(finished);
+  live.run_over = holds_configuration(finished);
+  return run_header(live, "") + words_view(finished);
 }
 
-std::string LIVE_FINAL_VIEW(const LiveModule& live) {
+std::string live_final_view(const LiveModule& live) {
   if (live.runs == 0) return "== end: nothing received ==\n" + words_view(live.run);
-  return RUN_HEADER(live, "end, last ") + words_view(FINISHED(live.run));
+  return run_header(live, "end, last ") + words_view(FINISHED(live.run));
 }
 
-std::string LIVE_READY_VIEW(const LiveModule& live) {
+std::string live_ready_view(const LiveModule& live) {
   return "== power-up: what the module shows and remembers ==\n" + words_view(live.run);
 }

@@ -20,20 +20,20 @@ struct LiveModule {
 };
 
 // Returns a live module that powers up as <module> (fresh, or loaded from a state record).
-LiveModule LIVE_NEW(const Module& module);
+LiveModule live_new(const Module& module);
 
 // Takes the next <count> bytes from the line; the first byte after a run is over begins a
 // new run. Returns nothing.
-void LIVE_TAKE(LiveModule& live, const char* bytes, size_t count);
+void live_take(LiveModule& live, const char* bytes, size_t count);
 
 // Tells the module that the line has fallen quiet after a burst: once the run holds its
 // whole configuration command, the run is over. Returns the run's view in words (as if the
 // stream ended here) under a header line that counts its bytes.
-std::string LIVE_SETTLE(LiveModule& live);
+std::string live_settle(LiveModule& live);
 
 // Returns the view in words of the last run under a header line, or of the module as it
 // powered up when nothing has arrived.
-std::string LIVE_FINAL_VIEW(const LiveModule& live);
+std::string live_final_view(const LiveModule& live);
 
 // Returns the view in words of the module as it powers up, under a header line.
-std::string LIVE_READY_VIEW(const LiveModule& live);
+std::string live_ready_view(const LiveModule& live);

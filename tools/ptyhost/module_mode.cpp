@@ -40,15 +40,15 @@ struct ModuleArgs {
   const char* device = NULL;
 };
 
-int FAILED(const std::string& message) {
+int failed(const std::string& message) {
   fprintf(stderr, "module: %s\n", message.c_str());
   return 2;
 }
 
-std::string SYSTEM_ERROR(const std::string& what) { return what + ": " + strerror(errno); }
+std::string system_error(const std::string& what) { return what + ": " + strerror(errno); }
 
 // Returns the error for options that do not go together, or "".
-std::string CONFLICT(const ModuleArgs& args) {
+std::string conflict(const ModuleArgs& args) {
   if (args.read && (args.hex || args.link || args.device))
     return "--read decodes a file; --hex, --link and --device are for a live line";
   if (!args.read && args.json) return "--json is for --read; a live line is shown in words";
@@ -58,7 +58,7 @@ std::string CONFLICT(const ModuleArgs& args) {
 }
 
 // Returns true when <argv> holds only known options, none of them twice, that go together.
-bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
+bool parse(int argc, char** argv, ModuleArgs* args, std::string* error) {
   for (int i = 0; i < argc; i++) {
     std::string word = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : NULL;
@@ -86,30 +86,30 @@ bool PARSE(int argc, char** argv, ModuleArgs* args, std::string* error) {
       return false;
     }
   }
-  *error = CONFLICT(*args);
+  *error = conflict(*args);
   return error->empty();
 }
 
 // Feeds the stream to the module in the chunks that reading yields. Returns false when the
 // stream cannot be read.
-bool FEED_FROM(const char* path, Module& module, std::string* error) {
+bool feed_from(const char* path, Module& module, std::string* error) {
   bool from_stdin = !strcmp(path, "-");
   FILE* f = from_stdin ? stdin : fopen(path, "rb");
   if (!f) {
-    *error = SYSTEM_ERROR(path);
+    *error = system_error(path);
     return false;
   }
   char buffer[65536];
   size_t got;
   while ((got = fread(buffer, 1, sizeof buffer, f)) > 0) module_feed(module, buffer, got);
   bool ok = !ferror(f);
-  if (!ok) *error = SYSTEM_ERROR(path);
+  if (!ok) *error = system_error(path);
   if (!from_stdin) fclose(f);
   return ok;
 }
 
 // Returns 1 when the file was read into <text>, 0 when it does not exist, -1 on failure.
-int READ_FILE(const char* path, std::string* text) {
+int read_file(const char* path, std::string* text) {
   FILE* f = fopen(path, "rb");
   if (!f) return errno == ENOENT ? 0 : -1;
   char buffer[4096];
@@ -121,7 +121,7 @@ int READ_FILE(const char* path, std::string* text) {
 }
 
 // Writes <bytes> under a temporary name first, so that a reader never finds half of it.
-bool WRITE_FILE(const char* path, const std::string& bytes) {
+bool write_file(const char* path, const std::string& bytes) {
   std::string temp = std::string(path) + ".new";
   FILE* f = fopen(temp.c_str(), "wb");
   if (!f) return false;
@@ -133,11 +133,11 @@ bool WRITE_FILE(const char* path, const std::string& bytes) {
 }
 
 // A missing state file is a module that remembers nothing yet.
-bool LOAD_STATE(const char* path, Module& module, std::string* error) {
+bool load_state(const char* path, Module& module, std::string* error) {
   std::string text;
-  int found = READ_FILE(path, &text);
+  int found = read_file(path, &text);
   if (found < 0) {
-    *error = SYSTEM_ERROR(path);
+    *error = system_error(path);
     return false;
   }
   if (found == 0) return true;
@@ -147,22 +147,22 @@ bool LOAD_STATE(const char* path, Module& module, std::string* error) {
 }
 
 // Writes the picture and the state record that <args> ask for. Returns "" or what failed.
-std::string SAVE_FILES(const ModuleArgs& args, const Module& module) {
+std::string save_files(const ModuleArgs& args, const Module& module) {
   std::string png;
   if (args.png && !render_png(module, &png)) return "cannot draw the picture";
-  if (args.png && !WRITE_FILE(args.png, png))
-    return SYSTEM_ERROR(std::string("cannot write ") + args.png);
-  if (args.state && !WRITE_FILE(args.state, state_text(module)))
-    return SYSTEM_ERROR(std::string("cannot write ") + args.state);
+  if (args.png && !write_file(args.png, png))
+    return system_error(std::string("cannot write ") + args.png);
+  if (args.state && !write_file(args.state, state_text(module)))
+    return system_error(std::string("cannot write ") + args.state);
   return "";
 }
 
-int READ_MODE(const ModuleArgs& args, Module& module) {
+int read_mode(const ModuleArgs& args, Module& module) {
   std::string error;
-  if (!FEED_FROM(args.read, module, &error)) return FAILED(error);
+  if (!feed_from(args.read, module, &error)) return failed(error);
   module_finish(module);
-  error = SAVE_FILES(args, module);
-  if (!error.empty()) return FAILED(error);
+  error = save_files(args, module);
+  if (!error.empty()) return failed(error);
   fputs((args.json ? json_view(module) : words_view(module)).c_str(), stdout);
   return module_clean(module) ? 0 : 1;
 }
@@ -181,7 +181,7 @@ bool open_device(const char* device, Line* line, std::string* error) {
   termios t;
   int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0 || tcgetattr(fd, &t) != 0) {
-    *error = SYSTEM_ERROR(std::string(device) + (fd < 0 ? "" : " is no serial device"));
+    *error = system_error(std::string(device) + (fd < 0 ? "" : " is no serial device"));
     if (fd >= 0) close(fd);
     return false;
   }
@@ -194,31 +194,31 @@ bool open_device(const char* device, Line* line, std::string* error) {
 }
 
 // Never replaces a file or folder of the user's: only a link, or nothing, may be at <path>.
-bool OPEN_PTY(const char* link, Line* line, std::string* error) {
+bool open_pty(const char* link, Line* line, std::string* error) {
   struct stat existing;
   if (link && lstat(link, &existing) == 0 && !S_ISLNK(existing.st_mode)) {
     *error = std::string(link) + " exists and is no symbolic link";
     return false;
   }
-  if (!OPEN_RAW_PTY(&line->fd, &line->slave, &line->path)) {
-    *error = SYSTEM_ERROR("openpty");
+  if (!open_raw_pty(&line->fd, &line->slave, &line->path)) {
+    *error = system_error("openpty");
     return false;
   }
-  if (!link || POINT_LINK(link, line->path)) return true;
-  *error = SYSTEM_ERROR(std::string("cannot link ") + link);
+  if (!link || point_link(link, line->path)) return true;
+  *error = system_error(std::string("cannot link ") + link);
   close(line->fd);
   close(line->slave);
   return false;
 }
 
-void SHOW(const std::string& text) {
+void show(const std::string& text) {
   fputs(text.c_str(), stdout);
   fflush(stdout);
 }
 
 // Prints <count> bytes that arrived at <offset> of the stream, 16 a line: the offset, the
 // bytes in hex, and the printable ones as text.
-void PRINT_HEX(const char* bytes, size_t count, unsigned long long offset) {
+void print_hex(const char* bytes, size_t count, unsigned long long offset) {
   for (size_t row = 0; row < count; row += 16) {
     char line[120];
     int at = snprintf(line, sizeof line, "%08llx ", offset + row);
@@ -246,12 +246,12 @@ struct Live {
 };
 
 // Shows the run after a burst, and saves the files when what the module remembers changed.
-void SETTLE(const ModuleArgs& args, Live& live) {
-  std::string view = LIVE_SETTLE(live.module);
+void settle(const ModuleArgs& args, Live& live) {
+  std::string view = live_settle(live.module);
   live.pending = false;
   std::string record = state_text(live.module.run);
   if (record != live.saved) {
-    std::string error = SAVE_FILES(args, live.module.run);
+    std::string error = save_files(args, live.module.run);
     if (error.empty()) {
       live.saved = record;
     } else {
@@ -259,42 +259,42 @@ void SETTLE(const ModuleArgs& args, Live& live) {
       live.failed = true;
     }
   }
-  SHOW(view);
+  show(view);
 }
 
 // Reads what the line holds now. Returns false when the line is gone (a device unplugged).
-bool TAKE_BYTES(const ModuleArgs& args, const Line& line, Live& live) {
+bool take_bytes(const ModuleArgs& args, const Line& line, Live& live) {
   char buffer[4096];
   ssize_t got;
   while ((got = read(line.fd, buffer, sizeof buffer)) > 0) {
-    if (args.hex) PRINT_HEX(buffer, (size_t)got, live.module.received);
-    LIVE_TAKE(live.module, buffer, (size_t)got);
+    if (args.hex) print_hex(buffer, (size_t)got, live.module.received);
+    live_take(live.module, buffer, (size_t)got);
     live.pending = !args.hex;
-    live.last_byte_ms = NOW_MS();
+    live.last_byte_ms = now_ms();
   }
   return got < 0 && (errno == EAGAIN || errno == EINTR);
 }
 
 // Shows the bytes from <line> as they arrive until SIGINT or SIGTERM or the line is gone.
-void LISTEN(const ModuleArgs& args, const Line& line, Live& live) {
+void listen(const ModuleArgs& args, const Line& line, Live& live) {
   while (!stop_requested) {
-    long long quiet_in = live.last_byte_ms + QUIET_MS - NOW_MS();
+    long long quiet_in = live.last_byte_ms + QUIET_MS - now_ms();
     pollfd p = {line.fd, POLLIN, 0};
     poll(&p, 1, live.pending ? (int)(quiet_in > 0 ? quiet_in : 0) : 1000);
-    if (!TAKE_BYTES(args, line, live)) {
-      fprintf(stderr, "module: %s\n", SYSTEM_ERROR(line.path + " is gone").c_str());
+    if (!take_bytes(args, line, live)) {
+      fprintf(stderr, "module: %s\n", system_error(line.path + " is gone").c_str());
       live.failed = true;
       return;
     }
-    if (live.pending && NOW_MS() - live.last_byte_ms >= QUIET_MS) SETTLE(args, live);
+    if (live.pending && now_ms() - live.last_byte_ms >= QUIET_MS) settle(args, live);
   }
 }
 
-int LIVE_MODE(const ModuleArgs& args, const Module& module) {
+int live_mode(const ModuleArgs& args, const Module& module) {
   Line line;
   std::string error;
-  if (args.device ? !open_device(args.device, &line, &error) : !OPEN_PTY(args.link, &line, &error))
-    return FAILED(error);
+  if (args.device ? !open_device(args.device, &line, &error) : !open_pty(args.link, &line, &error))
+    return failed(error);
   // On stderr, so that what arrives has standard output to itself.
   std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
   fprintf(stderr, "module: %s on %s; Ctrl+C ends\n",
@@ -302,11 +302,11 @@ int LIVE_MODE(const ModuleArgs& args, const Module& module) {
                    : ("a 20x" + std::to_string(module.lines) + " display").c_str(),
           where.c_str());
   Live live;
-  live.module = LIVE_NEW(module);
-  if (!args.hex) SHOW(LIVE_READY_VIEW(live.module));
-  LISTEN(args, line, live);
-  if (live.pending) SETTLE(args, live);
-  if (!args.hex) SHOW(LIVE_FINAL_VIEW(live.module));
+  live.module = live_new(module);
+  if (!args.hex) show(live_ready_view(live.module));
+  listen(args, line, live);
+  if (live.pending) settle(args, live);
+  if (!args.hex) show(live_final_view(live.module));
   if (args.link) unlink(args.link);
   close(line.fd);
   if (line.slave >= 0) close(line.slave);
@@ -315,15 +315,15 @@ int LIVE_MODE(const ModuleArgs& args, const Module& module) {
 
 }  // namespace
 
-int MODULE_MODE(int argc, char** argv) {
+int module_mode(int argc, char** argv) {
   ModuleArgs args;
   std::string error;
   if (argc == 1 && !strcmp(argv[0], "--help")) {
     fputs(USAGE, stdout);
     return 0;
   }
-  if (!PARSE(argc, argv, &args, &error)) return FAILED(error);
+  if (!parse(argc, argv, &args, &error)) return failed(error);
   Module module = module_new(args.lines);
-  if (args.state && !LOAD_STATE(args.state, module, &error)) return FAILED(error);
-  return args.read ? READ_MODE(args, module) : LIVE_MODE(args, module);
+  if (args.state && !load_state(args.state, module, &error)) return failed(error);
+  return args.read ? read_mode(args, module) : live_mode(args, module);
 }

@@ -12,4 +12,4 @@
 // words after every burst of bytes (or, with --hex, the bytes as they arrive), keeps
 // --state FILE and --png FILE up to date, and on SIGINT or SIGTERM prints a final view,
 // removes the link and returns 0 (2 when a file could not be written or the line is gone).
-int MODULE_MODE(int argc, char** argv);
+int module_mode(int argc, char** argv);

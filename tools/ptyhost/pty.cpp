@@ -9,13 +9,13 @@
 
 volatile sig_atomic_t stop_requested = 0;
 
-long long NOW_MS() {
+long long now_ms() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
-bool POINT_LINK(const std::string& path, const std::string& target) {
+bool point_link(const std::string& path, const std::string& target) {
   std::string temp = path + ".new";
   unlink(temp.c_str());
   if (symlink(target.c_str(), temp.c_str()) != 0) return false;
@@ -27,7 +27,7 @@ bool POINT_LINK(const std::string& path, const std::string& target) {
 }
 
 // A fresh pty has IXON on, and one XOFF byte in the data would then stop all further writes.
-bool OPEN_RAW_PTY(int* master, int* slave, std::string* slave_path) {
+bool open_raw_pty(int* master, int* slave, std::string* slave_path) {
   char name[256];
   if (openpty(master, slave, name, NULL, NULL) != 0) return false;
   termios t;

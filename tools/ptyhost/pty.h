@@ -9,12 +9,12 @@
 extern volatile sig_atomic_t stop_requested;
 
 // Returns a monotonic clock in milliseconds.
-long long NOW_MS();
+long long now_ms();
 
 // Replaces <path> by a symlink to <target> in one step (link under a temporary name, then
 // rename over), so that Wine never finds the name missing. Returns false on failure.
-bool POINT_LINK(const std::string& path, const std::string& target);
+bool point_link(const std::string& path, const std::string& target);
 
 // Opens a pty whose slave is raw, its master non-blocking, both closed on exec. Returns
 // false when no pty is available.
-bool OPEN_RAW_PTY(int* master, int* slave, std::string* slave_path);
+bool open_raw_pty(int* master, int* slave, std::string* slave_path);

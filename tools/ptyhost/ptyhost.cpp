@@ -61,7 +61,7 @@ struct Port {
   bool stalled = false;      // the master is not read: writes block once the pty is full
   size_t filler = 0;         // bytes of FILL still queued ahead of the program's bytes
   long pace = 0;             // bytes a second the line takes (PACE); 0: no pacing
-  long long busy_until = 0;  // NOW_MS() when the paced line has sent what it holds; 0: idle
+  long long busy_until = 0;  // now_ms() when the paced line has sent what it holds; 0: idle
   std::string received;      // bytes from the master not yet handed out by BYTES
   std::string unviewed;      // bytes from the master not yet decoded by VIEW
 };
@@ -69,11 +69,11 @@ struct Port {
 std::string link_dir;
 Port ports[PORTS + 1];
 
-std::string LINK_PATH(int n) { return link_dir + "/com" + std::to_string(n); }
+std::string link_path(int n) { return link_dir + "/com" + std::to_string(n); }
 
-std::string FILE_PATH(int n) { return link_dir + "/file" + std::to_string(n); }
+std::string file_path(int n) { return link_dir + "/file" + std::to_string(n); }
 
-void DROP(Port& port) {
+void drop(Port& port) {
   if (port.master >= 0) close(port.master);
   if (port.slave >= 0) close(port.slave);
   port = Port();
@@ -87,24 +87,24 @@ void DROP(Port& port) {
 // the wire time of every byte that arrived: a writer waits while the line is busy. Writes
 // that follow each other faster than the host reads pass together and are then held for
 // their whole wire time, so a write waits at most as long as what went before it needs.
-void HOLD_FOR_WIRE_TIME(Port& port, size_t bytes) {
+void hold_for_wire_time(Port& port, size_t bytes) {
   if (port.pace == 0 || bytes == 0) return;
-  long long now = NOW_MS();
+  long long now = now_ms();
   if (port.busy_until < now) port.busy_until = now;
   port.busy_until += (long long)bytes * 1000 / port.pace;
   tcflow(port.slave, TCOOFF);
 }
 
 // Lets a paced port's writer on once the line has sent what it held. Returns nothing.
-void RELEASE_WHEN_SENT(Port& port) {
-  if (port.pace == 0 || port.busy_until == 0 || NOW_MS() < port.busy_until) return;
+void release_when_sent(Port& port) {
+  if (port.pace == 0 || port.busy_until == 0 || now_ms() < port.busy_until) return;
   port.busy_until = 0;
   tcflow(port.slave, TCOON);
 }
 
 // Appends whatever the master holds right now to port.received, after dropping what is
 // left of the filler. Returns the number of bytes read.
-size_t DRAIN(Port& port) {
+size_t drain(Port& port) {
   size_t total = 0;
   char buffer[4096];
   while (port.master >= 0 && !port.stalled) {
@@ -114,10 +114,10 @@ size_t DRAIN(Port& port) {
     port.filler -= skip;
     port.received.append(buffer + skip, (size_t)got - skip);
     port.unviewed.append(buffer + skip, (size_t)got - skip);
-    HOLD_FOR_WIRE_TIME(port, (size_t)got - skip);
+    hold_for_wire_time(port, (size_t)got - skip);
     total += (size_t)got;
   }
-  RELEASE_WHEN_SENT(port);
+  release_when_sent(port);
   return total;
 }
 
@@ -132,13 +132,13 @@ const BaudName BAUDS[] = {
     {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
 };
 
-long BAUD_OF(speed_t code) {
+long baud_of(speed_t code) {
   for (const BaudName& b : BAUDS)
     if (b.code == code) return b.baud;
   return -1;
 }
 
-bool CODE_OF(long baud, speed_t* code) {
+bool code_of(long baud, speed_t* code) {
   for (const BaudName& b : BAUDS)
     if (b.baud == baud) {
       *code = b.code;
@@ -147,18 +147,18 @@ bool CODE_OF(long baud, speed_t* code) {
   return false;
 }
 
-std::string DO_PTY(int n, const std::vector<std::string>& args) {
+std::string do_pty(int n, const std::vector<std::string>& args) {
   if (args.size() != 0 && args.size() != 4)
     return "ERR PTY takes n or n speed stopbits crtscts ixon";
-  DROP(ports[n]);
+  drop(ports[n]);
   std::string slave_path;
-  if (!OPEN_RAW_PTY(&ports[n].master, &ports[n].slave, &slave_path))
+  if (!open_raw_pty(&ports[n].master, &ports[n].slave, &slave_path))
     return std::string("ERR openpty: ") + strerror(errno);
   if (args.size() == 4) {
     termios t;
     speed_t code;
     tcgetattr(ports[n].slave, &t);
-    if (!CODE_OF(atol(args[0].c_str()), &code)) return "ERR unknown speed " + args[0];
+    if (!code_of(atol(args[0].c_str()), &code)) return "ERR unknown speed " + args[0];
     cfsetispeed(&t, code);
     cfsetospeed(&t, code);
     t.c_cflag &= ~(tcflag_t)(CSTOPB | CRTSCTS);
@@ -169,61 +169,61 @@ std::string DO_PTY(int n, const std::vector<std::string>& args) {
     if (tcsetattr(ports[n].slave, TCSANOW, &t) != 0)
       return std::string("ERR tcsetattr: ") + strerror(errno);
   }
-  if (!POINT_LINK(LINK_PATH(n), slave_path)) return std::string("ERR link: ") + strerror(errno);
+  if (!point_link(link_path(n), slave_path)) return std::string("ERR link: ") + strerror(errno);
   return "OK " + slave_path;
 }
 
-std::string DO_FILE(int n) {
-  DROP(ports[n]);
-  std::string path = FILE_PATH(n);
+std::string do_file(int n) {
+  drop(ports[n]);
+  std::string path = file_path(n);
   FILE* f = fopen(path.c_str(), "wb");
   if (!f || fputs("untouched\n", f) < 0 || fclose(f) != 0)
     return std::string("ERR ") + path + ": " + strerror(errno);
-  if (!POINT_LINK(LINK_PATH(n), path)) return std::string("ERR link: ") + strerror(errno);
+  if (!point_link(link_path(n), path)) return std::string("ERR link: ") + strerror(errno);
   return "OK";
 }
 
-std::string DO_CONTENT(int n) {
-  FILE* f = fopen(FILE_PATH(n).c_str(), "rb");
-  if (!f) return std::string("ERR ") + FILE_PATH(n) + ": " + strerror(errno);
+std::string do_content(int n) {
+  FILE* f = fopen(file_path(n).c_str(), "rb");
+  if (!f) return std::string("ERR ") + file_path(n) + ": " + strerror(errno);
   std::string bytes;
   int c;
   while ((c = fgetc(f)) != EOF) bytes += (char)c;
   fclose(f);
-  return "OK " + HEX_OF(bytes);
+  return "OK " + hex_of(bytes);
 }
 
 // Collects what the master receives until the line has been quiet for 100 ms (the writer
 // under Wine may still be on its way), at most 3 s in all. Returns nothing.
-void COLLECT_UNTIL_QUIET(Port& port) {
-  long long start = NOW_MS();
+void collect_until_quiet(Port& port) {
+  long long start = now_ms();
   long long last = start;
-  while (NOW_MS() - last < 100 && NOW_MS() - start < 3000) {
+  while (now_ms() - last < 100 && now_ms() - start < 3000) {
     pollfd p = {port.master, POLLIN, 0};
     poll(&p, 1, 20);
-    if (DRAIN(port) > 0) last = NOW_MS();
+    if (drain(port) > 0) last = now_ms();
   }
 }
 
-std::string DO_BYTES(int n) {
+std::string do_bytes(int n) {
   Port& port = ports[n];
   if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   port.stalled = false;
   port.pace = 0;
   port.busy_until = 0;
   if (port.slave >= 0) tcflow(port.slave, TCOON);
-  COLLECT_UNTIL_QUIET(port);
-  std::string reply = "OK " + HEX_OF(port.received);
+  collect_until_quiet(port);
+  std::string reply = "OK " + hex_of(port.received);
   port.received.clear();
   return reply;
 }
 
 // Decodes the bytes since PTY or the last VIEW as a 20x4 module takes them; BYTES keeps
 // its own copy. Returns the JSON view, which is one line: control bytes in it are escaped.
-std::string DO_VIEW(int n) {
+std::string do_view(int n) {
   Port& port = ports[n];
   if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
-  COLLECT_UNTIL_QUIET(port);
+  collect_until_quiet(port);
   Module module = module_new(4);
   module_feed(module, port.unviewed.data(), port.unviewed.size());
   module_finish(module);
@@ -232,7 +232,7 @@ std::string DO_VIEW(int n) {
   return "OK " + json.substr(0, json.find('\n'));
 }
 
-std::string DO_ATTR(int n) {
+std::string do_attr(int n) {
   termios t;
   if (ports[n].slave < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   if (tcgetattr(ports[n].slave, &t) != 0) return std::string("ERR tcgetattr: ") + strerror(errno);
@@ -245,13 +245,13 @@ std::string DO_ATTR(int n) {
   snprintf(reply, sizeof reply,
            "OK speed=%ld csize=%d parenb=%d cstopb=%d crtscts=%d ixon=%d ixoff=%d vstart=%d "
            "vstop=%d",
-           BAUD_OF(cfgetospeed(&t)), csize, !!(t.c_cflag & PARENB), !!(t.c_cflag & CSTOPB),
+           baud_of(cfgetospeed(&t)), csize, !!(t.c_cflag & PARENB), !!(t.c_cflag & CSTOPB),
            !!(t.c_cflag & CRTSCTS), !!(t.c_iflag & IXON), !!(t.c_iflag & IXOFF), t.c_cc[VSTART],
            t.c_cc[VSTOP]);
   return reply;
 }
 
-std::string DO_XCHARS(int n, const std::vector<std::string>& args) {
+std::string do_xchars(int n, const std::vector<std::string>& args) {
   termios t;
   if (args.size() != 2) return "ERR XCHARS takes n start stop";
   if (ports[n].slave < 0) return "ERR COM" + std::to_string(n) + " has no pty";
@@ -263,14 +263,14 @@ std::string DO_XCHARS(int n, const std::vector<std::string>& args) {
   return "OK";
 }
 
-std::string DO_GONE(int n) {
+std::string do_gone(int n) {
   if (ports[n].master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   close(ports[n].master);
   ports[n].master = -1;
   return "OK";
 }
 
-std::string DO_STALL(int n) {
+std::string do_stall(int n) {
   if (ports[n].master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   ports[n].stalled = true;
   return "OK";
@@ -279,7 +279,7 @@ std::string DO_STALL(int n) {
 // Writes filler to the slave until nothing more fits for half a second: the tty layer
 // moves queued bytes along in the background, so a first refused write still leaves room
 // a moment later. Returns the reply with the number of filler bytes queued.
-std::string DO_FILL(int n) {
+std::string do_fill(int n) {
   Port& port = ports[n];
   if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   port.stalled = true;
@@ -287,12 +287,12 @@ std::string DO_FILL(int n) {
   fcntl(port.slave, F_SETFL, flags | O_NONBLOCK);
   const std::string filler(4096, 'f');
   size_t queued = 0;
-  long long last_taken = NOW_MS();
-  while (NOW_MS() - last_taken < 500) {
+  long long last_taken = now_ms();
+  while (now_ms() - last_taken < 500) {
     ssize_t put = write(port.slave, filler.data(), filler.size());
     if (put > 0) {
       queued += (size_t)put;
-      last_taken = NOW_MS();
+      last_taken = now_ms();
     } else {
       usleep(10000);
     }
@@ -302,7 +302,7 @@ std::string DO_FILL(int n) {
   return "OK " + std::to_string(queued);
 }
 
-std::string DO_PACE(int n, const std::vector<std::string>& args) {
+std::string do_pace(int n, const std::vector<std::string>& args) {
   Port& port = ports[n];
   if (port.master < 0) return "ERR COM" + std::to_string(n) + " has no pty";
   if (args.size() != 1 || atol(args[0].c_str()) <= 0) return "ERR PACE takes n bytes_per_second";
@@ -311,13 +311,13 @@ std::string DO_PACE(int n, const std::vector<std::string>& args) {
   return "OK";
 }
 
-std::string POINT_AT(int n, const std::string& target) {
-  DROP(ports[n]);
-  if (!POINT_LINK(LINK_PATH(n), target)) return std::string("ERR link: ") + strerror(errno);
+std::string point_at(int n, const std::string& target) {
+  drop(ports[n]);
+  if (!point_link(link_path(n), target)) return std::string("ERR link: ") + strerror(errno);
   return "OK";
 }
 
-std::string RUN_COMMAND(const std::string& line) {
+std::string run_command(const std::string& line) {
   std::vector<std::string> words;
   size_t at = 0;
   while (at < line.size()) {
@@ -332,24 +332,24 @@ std::string RUN_COMMAND(const std::string& line) {
     return "ERR port number out of 1.." + std::to_string(PORTS) + ": " + words[1];
   const std::string& verb = words[0];
   std::vector<std::string> args(words.begin() + 2, words.end());
-  if (verb == "PTY") return DO_PTY(n, args);
-  if (verb == "HELD") return POINT_AT(n, link_dir + "/held");
-  if (verb == "FULL") return POINT_AT(n, "/dev/full");
-  if (verb == "NULL") return POINT_AT(n, "/dev/null");
-  if (verb == "FILE") return DO_FILE(n);
-  if (verb == "CONTENT") return DO_CONTENT(n);
-  if (verb == "BYTES") return DO_BYTES(n);
-  if (verb == "VIEW") return DO_VIEW(n);
-  if (verb == "ATTR") return DO_ATTR(n);
-  if (verb == "XCHARS") return DO_XCHARS(n, args);
-  if (verb == "STALL") return DO_STALL(n);
-  if (verb == "GONE") return DO_GONE(n);
-  if (verb == "FILL") return DO_FILL(n);
-  if (verb == "PACE") return DO_PACE(n, args);
+  if (verb == "PTY") return do_pty(n, args);
+  if (verb == "HELD") return point_at(n, link_dir + "/held");
+  if (verb == "FULL") return point_at(n, "/dev/full");
+  if (verb == "NULL") return point_at(n, "/dev/null");
+  if (verb == "FILE") return do_file(n);
+  if (verb == "CONTENT") return do_content(n);
+  if (verb == "BYTES") return do_bytes(n);
+  if (verb == "VIEW") return do_view(n);
+  if (verb == "ATTR") return do_attr(n);
+  if (verb == "XCHARS") return do_xchars(n, args);
+  if (verb == "STALL") return do_stall(n);
+  if (verb == "GONE") return do_gone(n);
+  if (verb == "FILL") return do_fill(n);
+  if (verb == "PACE") return do_pace(n, args);
   return "ERR unknown command " + verb;
 }
 
-bool SEND_ALL(int fd, const std::string& text) {
+bool send_all(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
     ssize_t sent = send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
@@ -361,7 +361,7 @@ bool SEND_ALL(int fd, const std::string& text) {
 
 // Answers the commands of one client until it disconnects, draining every pty meanwhile
 // so that a writer never blocks on a full pty buffer.
-void SERVE_CLIENT(int client) {
+void serve_client(int client) {
   std::string pending;
   while (!stop_requested) {
     std::vector<pollfd> fds;
@@ -372,7 +372,7 @@ void SERVE_CLIENT(int client) {
       if (ports[n].master >= 0 && !ports[n].stalled) fds.push_back({ports[n].master, POLLIN, 0});
     }
     if (poll(fds.data(), fds.size(), wait_ms) < 0 && errno != EINTR) return;
-    for (int n = 1; n <= PORTS; n++) DRAIN(ports[n]);
+    for (int n = 1; n <= PORTS; n++) drain(ports[n]);
     if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     char buffer[1024];
     ssize_t got = recv(client, buffer, sizeof buffer, 0);
@@ -380,15 +380,15 @@ void SERVE_CLIENT(int client) {
     pending.append(buffer, (size_t)got);
     size_t end;
     while ((end = pending.find('\n')) != std::string::npos) {
-      std::string reply = RUN_COMMAND(pending.substr(0, end)) + "\n";
+      std::string reply = run_command(pending.substr(0, end)) + "\n";
       pending.erase(0, end + 1);
-      if (!SEND_ALL(client, reply)) return;
+      if (!send_all(client, reply)) return;
     }
   }
 }
 
 // Returns the listening socket on 127.0.0.1 at an ephemeral port, or -1.
-int LISTEN_LOCAL(int* port_number) {
+int listen_local(int* port_number) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address = {};
   address.sin_family = AF_INET;
@@ -402,14 +402,14 @@ int LISTEN_LOCAL(int* port_number) {
 }
 
 // Writes the text under a temporary name first so a reader never sees half of it.
-bool WRITE_FILE_ATOMIC(const std::string& path, const std::string& text) {
+bool write_file_atomic(const std::string& path, const std::string& text) {
   std::string temp = path + ".new";
   FILE* f = fopen(temp.c_str(), "w");
   if (!f || fputs(text.c_str(), f) < 0 || fclose(f) != 0) return false;
   return rename(temp.c_str(), path.c_str()) == 0;
 }
 
-int SERVE(const std::string& dir, const std::string& port_file) {
+int serve(const std::string& dir, const std::string& port_file) {
   link_dir = dir;
   mkdir(dir.c_str(), 0755);
   std::string held = dir + "/held";
@@ -418,13 +418,13 @@ int SERVE(const std::string& dir, const std::string& port_file) {
     return 1;
   }
   for (int n = 1; n <= PORTS; n++)
-    if (!POINT_LINK(LINK_PATH(n), held)) {
-      fprintf(stderr, "ptyhost: cannot link %s: %s\n", LINK_PATH(n).c_str(), strerror(errno));
+    if (!point_link(link_path(n), held)) {
+      fprintf(stderr, "ptyhost: cannot link %s: %s\n", link_path(n).c_str(), strerror(errno));
       return 1;
     }
   int port_number = 0;
-  int listener = LISTEN_LOCAL(&port_number);
-  if (listener < 0 || !WRITE_FILE_ATOMIC(port_file, std::to_string(port_number) + "\n")) {
+  int listener = listen_local(&port_number);
+  if (listener < 0 || !write_file_atomic(port_file, std::to_string(port_number) + "\n")) {
     fprintf(stderr, "ptyhost: cannot listen or write %s: %s\n", port_file.c_str(), strerror(errno));
     return 1;
   }
@@ -436,15 +436,15 @@ int SERVE(const std::string& dir, const std::string& port_file) {
       perror("ptyhost: accept");
       return 1;
     }
-    SERVE_CLIENT(client);
+    serve_client(client);
     close(client);
   }
   return 0;
 }
 
-void ON_STOP(int) { stop_requested = 1; }
+void on_stop(int) { stop_requested = 1; }
 
-int USAGE() {
+int usage() {
   fprintf(stderr,
           "usage: ptyhost serve --dir LINKDIR --port-file FILE\n"
           "       ptyhost module ... (ptyhost module --help)\n");
@@ -456,13 +456,13 @@ int USAGE() {
 int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   struct sigaction stop = {};
-  stop.sa_handler = ON_STOP;  // no SA_RESTART: poll and accept return to check the flag
+  stop.sa_handler = on_stop;  // no SA_RESTART: poll and accept return to check the flag
   sigaction(SIGINT, &stop, NULL);
   sigaction(SIGTERM, &stop, NULL);
   std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "module") return MODULE_MODE(argc - 2, argv + 2);
+  if (mode == "module") return module_mode(argc - 2, argv + 2);
   if (mode == "serve" && argc == 6 && std::string(argv[2]) == "--dir" &&
       std::string(argv[4]) == "--port-file")
-    return SERVE(argv[3], argv[5]);
-  return USAGE();
+    return serve(argv[3], argv[5]);
+  return usage();
 }
