@@ -12,17 +12,17 @@
 
 namespace {
 
-void REQUIRE(bool condition) {
+void require(bool condition) {
   if (!condition) abort();
 }
 
 // The JSON view has balanced brackets outside strings and no raw control bytes.
-void CHECK_JSON(const std::string& json) {
+void check_json(const std::string& json) {
   int depth = 0;
   bool in_string = false;
   for (size_t i = 0; i < json.size(); i++) {
     unsigned char c = json[i];
-    REQUIRE(c >= 0x20 || (c == '\n' && i + 1 == json.size()));
+    require(c >= 0x20 || (c == '\n' && i + 1 == json.size()));
     if (in_string) {
       if (c == '\\')
         i++;
@@ -33,10 +33,10 @@ void CHECK_JSON(const std::string& json) {
     } else if (c == '{' || c == '[') {
       depth++;
     } else if (c == '}' || c == ']') {
-      REQUIRE(--depth >= 0);
+      require(--depth >= 0);
     }
   }
-  REQUIRE(depth == 0 && !in_string);
+  require(depth == 0 && !in_string);
 }
 
 }  // namespace
@@ -64,16 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   module_finish(chunked);
 
   std::string json = json_view(whole);
-  REQUIRE(json == json_view(chunked));
-  REQUIRE(words_view(whole) == words_view(chunked));
-  CHECK_JSON(json);
-  REQUIRE(whole.screen.size() == (size_t)lines * MODULE_COLUMNS);
-  REQUIRE(!whole.stored || whole.stored_screen.size() == whole.screen.size());
-  REQUIRE(whole.anomalies.size() <= MODULE_ANOMALY_LIMIT);
-  for (const Anomaly& a : whole.anomalies) REQUIRE(a.offset + a.length <= length);
+  require(json == json_view(chunked));
+  require(words_view(whole) == words_view(chunked));
+  check_json(json);
+  require(whole.screen.size() == (size_t)lines * MODULE_COLUMNS);
+  require(!whole.stored || whole.stored_screen.size() == whole.screen.size());
+  require(whole.anomalies.size() <= MODULE_ANOMALY_LIMIT);
+  for (const Anomaly& a : whole.anomalies) require(a.offset + a.length <= length);
   // The picture depends on little of the input and costs most of the time: one input in
   // eight draws it.
   std::string png;
-  if ((data[0] & 0x0E) == 0) REQUIRE(render_png(whole, &png) && png.size() > 8);
+  if ((data[0] & 0x0E) == 0) require(render_png(whole, &png) && png.size() > 8);
   return 0;
 }

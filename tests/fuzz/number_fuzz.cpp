@@ -23,7 +23,7 @@ struct Spelled {
 };
 
 // Returns the number at the start of <text>, after blanks: sign, digits, point, digits.
-Spelled SPELLED(const std::string& text) {
+Spelled spelled(const std::string& text) {
   Spelled s;
   size_t i = text.find_first_not_of(" \t\r\n");
   if (i == std::string::npos) return s;
@@ -41,7 +41,7 @@ Spelled SPELLED(const std::string& text) {
 }
 
 // Returns -1, 0 or 1 as 0.<fraction> is below, at or above one half.
-int VERSUS_HALF(const std::string& fraction) {
+int versus_half(const std::string& fraction) {
   std::string digits = fraction;
   digits.erase(std::min(digits.find_last_not_of('0') + 1, digits.size()));
   if (digits.empty() || digits < "5") return -1;
@@ -49,19 +49,19 @@ int VERSUS_HALF(const std::string& fraction) {
 }
 
 // Returns what the reader must answer for <text>.
-int64_t EXPECTED(const std::string& text) {
-  Spelled s = SPELLED(text);
+int64_t expected(const std::string& text) {
+  Spelled s = spelled(text);
   if (!s.any_digit) return 0;
   // Eighteen digits and more lie far beyond the 32-bit range, and still fit 64 bits below.
   if (s.whole.size() >= 18) return s.negative ? INT_MIN : INT_MAX;
   int64_t whole = s.whole.empty() ? 0 : std::stoll(s.whole);
-  int half = VERSUS_HALF(s.fraction);
+  int half = versus_half(s.fraction);
   int64_t magnitude = half > 0 || (half == 0 && whole % 2 == 1) ? whole + 1 : whole;
   return s.negative ? std::max<int64_t>(-magnitude, INT_MIN)
                     : std::min<int64_t>(magnitude, INT_MAX);
 }
 
-void CHECK(bool ok, const char* what, const std::string& text, int64_t want, int got) {
+void check(bool ok, const char* what, const std::string& text, int64_t want, int got) {
   if (ok) return;
   fprintf(stderr, "%s: text \"%s\" (%zu bytes): expected %lld, got %d\n", what, text.c_str(),
           text.size(), (long long)want, got);
@@ -73,12 +73,12 @@ void CHECK(bool ok, const char* what, const std::string& text, int64_t want, int
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text((const char*)data, size);
   int got = read_number(text);
-  int64_t want = EXPECTED(text);
-  CHECK(got == want, "value", text, want, got);
+  int64_t want = expected(text);
+  check(got == want, "value", text, want, got);
   // Blanks before the number and anything after it that cannot continue it change nothing.
-  CHECK(read_number(" \t" + text) == got, "after leading blanks", text, got,
+  check(read_number(" \t" + text) == got, "after leading blanks", text, got,
         read_number(" \t" + text));
-  CHECK(read_number(text + "x") == got, "with a letter after it", text, got,
+  check(read_number(text + "x") == got, "with a letter after it", text, got,
         read_number(text + "x"));
   return 0;
 }

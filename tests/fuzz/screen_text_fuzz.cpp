@@ -16,14 +16,14 @@
 
 namespace {
 
-void CHECK(bool ok, const char* what, int line, const std::string& got) {
+void check(bool ok, const char* what, int line, const std::string& got) {
   if (ok) return;
   fprintf(stderr, "%s: line %d, got %zu bytes \"%s\"\n", what, line + 1, got.size(), got.c_str());
   abort();
 }
 
 // True when <padded> is the first bytes of <typed> (up to 20) followed by spaces only.
-bool PADDED_FROM(const std::string& padded, const std::string& typed) {
+bool padded_from(const std::string& padded, const std::string& typed) {
   size_t kept = typed.size() < SCREEN_WIDTH ? typed.size() : SCREEN_WIDTH;
   return padded.compare(0, kept, typed, 0, kept) == 0 &&
          padded.find_first_not_of(' ', kept) == std::string::npos;
@@ -41,12 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string text = build_screen_text(lines, four_lines, SINGLE_BYTE);
   int shown = four_lines ? 4 : 2;
-  CHECK(text.size() == (size_t)shown * SCREEN_WIDTH, "screen text length", shown - 1, text);
+  check(text.size() == (size_t)shown * SCREEN_WIDTH, "screen text length", shown - 1, text);
   for (int i = 0; i < shown; i++) {
     std::string slice = text.substr(i * SCREEN_WIDTH, SCREEN_WIDTH);
-    CHECK(PADDED_FROM(slice, lines[i]), "screen text line", i, slice);
+    check(padded_from(slice, lines[i]), "screen text line", i, slice);
     std::string padded = PAD_LINE(lines[i], SINGLE_BYTE);
-    CHECK(padded.size() == SCREEN_WIDTH && PADDED_FROM(padded, lines[i]), "padded line", i, padded);
+    check(padded.size() == SCREEN_WIDTH && padded_from(padded, lines[i]), "padded line", i, padded);
   }
   return 0;
 }

@@ -23,7 +23,7 @@ const std::string CONFIG_100 = "\x1BW\x83\x80\x80\x80\x80\x80\x80\x80";
 // What Glimmerset sends from its initial window.
 const std::string RUN = "\x0C" + std::string(80, ' ') + STORE + CONFIG_100;
 
-Module FINISHED(const LiveModule& live) {
+Module finished(const LiveModule& live) {
   Module copy = live.run;
   module_finish(copy);
   return copy;
@@ -31,7 +31,7 @@ Module FINISHED(const LiveModule& live) {
 
 const std::string NONE = "Anomalies: none\n";
 
-std::string FIRST_LINE(const std::string& text) { return text.substr(0, text.find('\n')); }
+std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 }  // namespace
 
@@ -73,7 +73,7 @@ TEST(LiveModule, RunsEndWhereTheLineFellQuietAfterTheConfiguration) {
       live_take(live, burst.data(), burst.size());
       view = live_settle(live);
     }
-    EXPECT_EQ(c.last_header, FIRST_LINE(view)) << c.what;
+    EXPECT_EQ(c.last_header, first_line(view)) << c.what;
     EXPECT_EQ(c.anomalies, view.substr(view.find("Anomalies:"))) << c.what;
   }
 }
@@ -91,7 +91,7 @@ TEST(LiveModule, ALaterRunFindsWhatTheEarlierOneLeft) {
   EXPECT_EQ("{\"screen\":" + lines + ",\"stored_screen\":" + lines +
                 ",\"config\":{\"brightness\":25,\"startup_screen\":true,\"delay_s\":0,"
                 "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
-            json_view(FINISHED(live)));
+            json_view(finished(live)));
 }
 
 namespace {
@@ -99,7 +99,7 @@ namespace {
 // Generous for a loaded machine: only a program that never gets there fails.
 const int WAIT_MS = 20000;
 
-bool WAIT_FOR(const std::function<bool()>& condition) {
+bool wait_for(const std::function<bool()>& condition) {
   for (int waited = 0; waited < WAIT_MS; waited += 10) {
     if (condition()) return true;
     usleep(10000);
@@ -107,7 +107,7 @@ bool WAIT_FOR(const std::function<bool()>& condition) {
   return condition();
 }
 
-std::string FILE_TEXT(const std::string& path) {
+std::string file_text(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
@@ -116,7 +116,7 @@ std::string FILE_TEXT(const std::string& path) {
 
 // Starts "ptyhost module <args>" with its output (and its messages) in <out>. Returns its
 // pid, or -1.
-pid_t START(const std::vector<std::string>& args, const std::string& out) {
+pid_t start(const std::vector<std::string>& args, const std::string& out) {
   std::vector<std::string> words = {PTYHOST_EXE, "module"};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -134,10 +134,10 @@ pid_t START(const std::vector<std::string>& args, const std::string& out) {
 
 // Waits for the program to end (after SIGTERM when <terminate>). Returns its exit code, or
 // -1 when it did not end normally or in time (it is then killed).
-int END(pid_t pid, bool terminate) {
+int end(pid_t pid, bool terminate) {
   int status = 0;
   if (terminate) kill(pid, SIGTERM);
-  if (!WAIT_FOR([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+  if (!wait_for([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     return -1;
@@ -145,20 +145,20 @@ int END(pid_t pid, bool terminate) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int STOP(pid_t pid) { return END(pid, true); }
+int stop(pid_t pid) { return end(pid, true); }
 
 // Returns true once the program's output holds <text>.
-bool SHOWS(const std::string& out, const std::string& text) {
-  return WAIT_FOR([&] { return FILE_TEXT(out).find(text) != std::string::npos; });
+bool shows(const std::string& out, const std::string& text) {
+  return wait_for([&] { return file_text(out).find(text) != std::string::npos; });
 }
 
-bool IS_LINK(const std::string& path) {
+bool is_link(const std::string& path) {
   struct stat s;
   return lstat(path.c_str(), &s) == 0 && S_ISLNK(s.st_mode);
 }
 
 // Writes <bytes> to the pty behind <link> as a serial program would: raw, then closes it.
-bool WRITE_RAW(const std::string& link, const std::string& bytes) {
+bool write_raw(const std::string& link, const std::string& bytes) {
   int fd = open(link.c_str(), O_RDWR | O_NOCTTY);
   termios t;
   if (fd < 0 || tcgetattr(fd, &t) != 0) return false;
@@ -178,26 +178,26 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   std::string link = dir + "/com1", state = dir + "/state";
   std::string out = dir + "/out", png = dir + "/glass.png";
 
-  pid_t pid = START({"--link", link, "--state", state, "--png", png}, out);
+  pid_t pid = start({"--link", link, "--state", state, "--png", png}, out);
   ASSERT_GT(pid, 0);
-  ASSERT_TRUE(WAIT_FOR([&] { return IS_LINK(link); })) << "no link at " << link;
-  ASSERT_TRUE(WRITE_RAW(link, RUN));
-  EXPECT_TRUE(SHOWS(out, "== run 1: 94 bytes")) << FILE_TEXT(out);
-  EXPECT_EQ(0, STOP(pid));
-  EXPECT_FALSE(IS_LINK(link)) << "the link stays after the end";
-  std::string shown = FILE_TEXT(out);
+  ASSERT_TRUE(wait_for([&] { return is_link(link); })) << "no link at " << link;
+  ASSERT_TRUE(write_raw(link, RUN));
+  EXPECT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
+  EXPECT_EQ(0, stop(pid));
+  EXPECT_FALSE(is_link(link)) << "the link stays after the end";
+  std::string shown = file_text(out);
   std::string final_view = shown.substr(shown.rfind("== "));
-  EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==", FIRST_LINE(final_view));
+  EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==", first_line(final_view));
   Module decoded = module_new(4);
   module_feed(decoded, RUN.data(), RUN.size());
-  EXPECT_EQ(state_text(decoded), FILE_TEXT(state));
-  EXPECT_EQ("\x89PNG", FILE_TEXT(png).substr(0, 4)) << png;
+  EXPECT_EQ(state_text(decoded), file_text(state));
+  EXPECT_EQ("\x89PNG", file_text(png).substr(0, 4)) << png;
 
-  pid = START({"--state", state, "--link", link}, out);
+  pid = start({"--state", state, "--link", link}, out);
   ASSERT_GT(pid, 0);
-  ASSERT_TRUE(SHOWS(out, "Anomalies"));
-  EXPECT_EQ(0, STOP(pid));
-  shown = FILE_TEXT(out);
+  ASSERT_TRUE(shows(out, "Anomalies"));
+  EXPECT_EQ(0, stop(pid));
+  shown = file_text(out);
   EXPECT_NE(std::string::npos, shown.find("== power-up: what the module shows and remembers ==\n" +
                                           words_view(decoded)))
       << shown;
@@ -214,15 +214,15 @@ TEST(LiveModule, OnADeviceUntilItGoesAway) {
   close(slave);
   fcntl(master, F_SETFD, FD_CLOEXEC);  // the device goes away when this test closes it
   std::string out = testing::TempDir() + "live_device_out";
-  pid_t pid = START({"--device", name}, out);
+  pid_t pid = start({"--device", name}, out);
   ASSERT_GT(pid, 0);
-  ASSERT_TRUE(SHOWS(out, "== power-up")) << FILE_TEXT(out);
+  ASSERT_TRUE(shows(out, "== power-up")) << file_text(out);
   ASSERT_EQ((ssize_t)RUN.size(), write(master, RUN.data(), RUN.size()));
-  EXPECT_TRUE(SHOWS(out, "== run 1: 94 bytes")) << FILE_TEXT(out);
+  EXPECT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
   close(master);
-  EXPECT_EQ(2, END(pid, false)) << "exit code once the device is gone";
-  std::string shown = FILE_TEXT(out);
+  EXPECT_EQ(2, end(pid, false)) << "exit code once the device is gone";
+  std::string shown = file_text(out);
   EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==",
-            FIRST_LINE(shown.substr(shown.rfind("== "))));
+            first_line(shown.substr(shown.rfind("== "))));
   remove(out.c_str());
 }

@@ -15,28 +15,28 @@ const std::string BLANK20(20, ' ');
 const std::string STORE = "\x1BX0";
 const std::string DEFAULT_CONFIG = "\x1BW\x83\x80\x80\x80\x80\x80\x80\x80";
 
-std::string CONFIG(unsigned char brightness, unsigned char startup, unsigned char delay,
+std::string config(unsigned char brightness, unsigned char startup, unsigned char delay,
                    unsigned char mode) {
   return std::string("\x1BW") + (char)brightness + (char)startup + (char)delay + (char)mode +
          "\x80\x80\x80\x80";
 }
 
-std::string MESSAGE(const std::string& text) { return "\x0C" + text; }
+std::string message(const std::string& text) { return "\x0C" + text; }
 
-Module DECODED(const std::string& stream, int lines = 4) {
+Module decoded(const std::string& stream, int lines = 4) {
   Module module = module_new(lines);
   module_feed(module, stream.data(), stream.size());
   module_finish(module);
   return module;
 }
 
-std::vector<std::string> ANOMALIES(const Module& module) {
+std::vector<std::string> anomalies(const Module& module) {
   std::vector<std::string> texts;
   for (const Anomaly& a : module.anomalies) texts.push_back(anomaly_text(a));
   return texts;
 }
 
-std::string PRINTABLE(const std::string& bytes) {
+std::string printable(const std::string& bytes) {
   std::string text;
   char hex[8];
   for (unsigned char c : bytes) {
@@ -49,14 +49,14 @@ std::string PRINTABLE(const std::string& bytes) {
 }  // namespace
 
 TEST(Module, WorkedExampleAsJson) {
-  std::string stream = MESSAGE(std::string(80, ' ')) + STORE + DEFAULT_CONFIG;
+  std::string stream = message(std::string(80, ' ')) + STORE + DEFAULT_CONFIG;
   ASSERT_EQ(94u, stream.size());
   std::string lines =
       "[\"" + BLANK20 + "\",\"" + BLANK20 + "\",\"" + BLANK20 + "\",\"" + BLANK20 + "\"]";
   EXPECT_EQ("{\"screen\":" + lines + ",\"stored_screen\":" + lines +
                 ",\"config\":{\"brightness\":100,\"startup_screen\":false,\"delay_s\":0,"
                 "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
-            json_view(DECODED(stream)));
+            json_view(decoded(stream)));
 }
 
 TEST(Module, StreamsThatARunSends) {
@@ -65,19 +65,19 @@ TEST(Module, StreamsThatARunSends) {
     std::string stream, screen;
     bool stored;
   } cases[] = {
-      {2, MESSAGE("Hello" + std::string(35, ' ')) + DEFAULT_CONFIG, "Hello" + std::string(35, ' '),
+      {2, message("Hello" + std::string(35, ' ')) + DEFAULT_CONFIG, "Hello" + std::string(35, ' '),
        false},
-      {2, MESSAGE(std::string(40, 'x')) + STORE + DEFAULT_CONFIG, std::string(40, 'x'), true},
-      {4, MESSAGE("two lines" + std::string(31, ' ')) + STORE + DEFAULT_CONFIG,
+      {2, message(std::string(40, 'x')) + STORE + DEFAULT_CONFIG, std::string(40, 'x'), true},
+      {4, message("two lines" + std::string(31, ' ')) + STORE + DEFAULT_CONFIG,
        "two lines" + std::string(71, ' '), true},
-      {4, MESSAGE("\xE4\xFF" + std::string(78, '~')) + DEFAULT_CONFIG,
+      {4, message("\xE4\xFF" + std::string(78, '~')) + DEFAULT_CONFIG,
        "\xE4\xFF" + std::string(78, '~'), false},
       {4, DEFAULT_CONFIG, std::string(80, ' '), false},
       {2, DEFAULT_CONFIG, std::string(40, ' '), false},
   };
   for (const auto& c : cases) {
-    Module module = DECODED(c.stream, c.lines);
-    std::string name = PRINTABLE(c.stream) + " on " + std::to_string(c.lines) + " lines";
+    Module module = decoded(c.stream, c.lines);
+    std::string name = printable(c.stream) + " on " + std::to_string(c.lines) + " lines";
     EXPECT_TRUE(module_clean(module)) << name << ": " << words_view(module);
     EXPECT_EQ(c.screen, module.screen) << name << ": screen";
     EXPECT_EQ(c.stored, module.stored) << name << ": stored";
@@ -105,18 +105,18 @@ TEST(Module, EachOptionValue) {
        R"("old_mode":false,"write_protect":false,"auto_dim":false})"},
   };
   for (const auto& c : cases) {
-    std::string stream = CONFIG(c.brightness, c.startup, c.delay, c.mode);
-    Module module = DECODED(stream);
-    EXPECT_TRUE(module_clean(module)) << PRINTABLE(stream);
+    std::string stream = config(c.brightness, c.startup, c.delay, c.mode);
+    Module module = decoded(stream);
+    EXPECT_TRUE(module_clean(module)) << printable(stream);
     std::string json = json_view(module);
     EXPECT_NE(std::string::npos, json.find("\"config\":" + c.json + ","))
-        << PRINTABLE(stream) << ": json " << json;
+        << printable(stream) << ": json " << json;
   }
 }
 
 TEST(Module, InWords) {
-  std::string stream = MESSAGE("Gr\xFC\xDF Gott" + std::string(31, ' ')) + STORE +
-                       CONFIG(0x81, 0x81, 0x05, 0x87) + "!";
+  std::string stream = message("Gr\xFC\xDF Gott" + std::string(31, ' ')) + STORE +
+                       config(0x81, 0x81, 0x05, 0x87) + "!";
   EXPECT_EQ(
       "Screen (20x2):\n"
       "  +--------------------+\n"
@@ -138,7 +138,7 @@ TEST(Module, InWords) {
       "Anomalies:\n"
       "  offset 54: the stream goes on after the configuration command\n"
       "  offset 54: 1 byte of text beyond the screen\n",
-      words_view(DECODED(stream, 2)));
+      words_view(decoded(stream, 2)));
 }
 
 // Every kind of departure from a configuration run, with the offset it is reported at.
@@ -151,18 +151,18 @@ struct AnomalyCase {
 
 const AnomalyCase ANOMALY_CASES[] = {
     {4,
-     CONFIG(0x00, 0x80, 0x80, 0x80),
+     config(0x00, 0x80, 0x80, 0x80),
      {"offset 2: brightness byte 0x00 (0x80..0x83 expected)"},
      false},
     {4,
-     CONFIG(0x84, 0x82, 0x00, 0x88),
+     config(0x84, 0x82, 0x00, 0x88),
      {"offset 2: brightness byte 0x84 (0x80..0x83 expected)",
       "offset 3: start-up screen byte 0x82 (0x80 or 0x81 expected)",
       "offset 4: power-up delay byte 0x00 (0x01..0x78 or 0x80 expected)",
       "offset 5: mode flags byte 0x88 (0x80..0x87 expected)"},
      false},
     {4,
-     CONFIG(0x83, 0x80, 0x79, 0x80),
+     config(0x83, 0x80, 0x79, 0x80),
      {"offset 4: power-up delay byte 0x79 (0x01..0x78 or 0x80 expected)"},
      false},
     {4,
@@ -171,7 +171,7 @@ const AnomalyCase ANOMALY_CASES[] = {
      false},
     {4, "\x1BW\x83\x80\x80", {"offset 0: configuration command cut short after 5 bytes"}, false},
     {4,
-     MESSAGE(std::string(80, ' ')) + "\x1BX",
+     message(std::string(80, ' ')) + "\x1BX",
      {"offset 81: escape sequence cut short after 2 bytes"},
      false},
     {4,
@@ -181,28 +181,28 @@ const AnomalyCase ANOMALY_CASES[] = {
      true},
     {4, "\x1BQ" + DEFAULT_CONFIG, {"offset 0: unknown escape sequence ending in 0x51"}, true},
     {4,
-     MESSAGE(std::string(80, ' ')) + "\x1BX1" + DEFAULT_CONFIG,
+     message(std::string(80, ' ')) + "\x1BX1" + DEFAULT_CONFIG,
      {"offset 81: unknown escape sequence ending in 0x31"},
      true},
     {4,
-     MESSAGE(std::string(40, ' ') + "\r\n" + std::string(40, ' ')) + DEFAULT_CONFIG,
+     message(std::string(40, ' ') + "\r\n" + std::string(40, ' ')) + DEFAULT_CONFIG,
      {"offset 41: control byte 0x0D that is no command",
       "offset 42: control byte 0x0A that is no command"},
      true},
     {2,
-     MESSAGE(std::string(80, 'a')) + DEFAULT_CONFIG,
+     message(std::string(80, 'a')) + DEFAULT_CONFIG,
      {"offset 41: 40 bytes of text beyond the screen"},
      true},
     {4,
-     MESSAGE(std::string(83, 'a')) + STORE + DEFAULT_CONFIG,
+     message(std::string(83, 'a')) + STORE + DEFAULT_CONFIG,
      {"offset 81: 3 bytes of text beyond the screen"},
      true},
     {4,
-     MESSAGE(std::string(79, ' ')) + DEFAULT_CONFIG,
+     message(std::string(79, ' ')) + DEFAULT_CONFIG,
      {"offset 0: screen message of 79 bytes of text (40 or 80 expected)"},
      true},
     {4,
-     MESSAGE("") + STORE + DEFAULT_CONFIG,
+     message("") + STORE + DEFAULT_CONFIG,
      {"offset 0: screen message of 0 bytes of text (40 or 80 expected)"},
      true},
     {4,
@@ -210,11 +210,11 @@ const AnomalyCase ANOMALY_CASES[] = {
      {"offset 0: 2 bytes of text without a screen clear (0x0C) before it"},
      true},
     {4,
-     MESSAGE(std::string(40, ' ')) + STORE + "Hi" + DEFAULT_CONFIG,
+     message(std::string(40, ' ')) + STORE + "Hi" + DEFAULT_CONFIG,
      {"offset 44: 2 bytes of text without a screen clear (0x0C) before it"},
      true},
     {4,
-     MESSAGE(std::string(40, ' ')) + MESSAGE(std::string(40, ' ')) + DEFAULT_CONFIG,
+     message(std::string(40, ' ')) + message(std::string(40, ' ')) + DEFAULT_CONFIG,
      {"offset 41: second screen message"},
      true},
     {4,
@@ -222,7 +222,7 @@ const AnomalyCase ANOMALY_CASES[] = {
      {"offset 0: store command (ESC \"X0\") not right after a screen message"},
      true},
     {4,
-     MESSAGE(std::string(40, ' ')) + STORE + STORE + DEFAULT_CONFIG,
+     message(std::string(40, ' ')) + STORE + STORE + DEFAULT_CONFIG,
      {"offset 44: store command (ESC \"X0\") not right after a screen message"},
      true},
     {4,
@@ -236,16 +236,16 @@ const AnomalyCase ANOMALY_CASES[] = {
      true},
     {4, "", {"offset 0: the stream holds no configuration command (ESC \"W\")"}, false},
     {4,
-     MESSAGE(std::string(80, ' ')) + STORE,
+     message(std::string(80, ' ')) + STORE,
      {"offset 84: the stream holds no configuration command (ESC \"W\")"},
      false},
 };
 
 TEST(Module, EachAnomaly) {
   for (const AnomalyCase& c : ANOMALY_CASES) {
-    Module module = DECODED(c.stream, c.lines);
-    std::string name = PRINTABLE(c.stream) + " on " + std::to_string(c.lines) + " lines";
-    EXPECT_EQ(c.anomalies, ANOMALIES(module)) << name;
+    Module module = decoded(c.stream, c.lines);
+    std::string name = printable(c.stream) + " on " + std::to_string(c.lines) + " lines";
+    EXPECT_EQ(c.anomalies, anomalies(module)) << name;
     EXPECT_EQ(c.configured, module.configured) << name << ": configured";
     EXPECT_FALSE(module_clean(module)) << name;
   }
@@ -254,7 +254,7 @@ TEST(Module, EachAnomaly) {
 TEST(Module, ChunkSizesDoNotChangeTheResult) {
   std::mt19937 random(7);
   for (const AnomalyCase& c : ANOMALY_CASES) {
-    std::string whole = json_view(DECODED(c.stream, c.lines));
+    std::string whole = json_view(decoded(c.stream, c.lines));
     for (int round = 0; round < 4; round++) {
       Module module = module_new(c.lines);
       for (size_t at = 0; at < c.stream.size();) {
@@ -263,7 +263,7 @@ TEST(Module, ChunkSizesDoNotChangeTheResult) {
         at += size;
       }
       module_finish(module);
-      EXPECT_EQ(whole, json_view(module)) << PRINTABLE(c.stream) << ", round " << round;
+      EXPECT_EQ(whole, json_view(module)) << printable(c.stream) << ", round " << round;
     }
   }
 }
@@ -272,7 +272,7 @@ TEST(Module, NoiseKeepsTheModelWhole) {
   std::mt19937 random(1);
   std::string noise(1 << 20, '\0');
   for (char& c : noise) c = (char)random();
-  Module module = DECODED(noise);
+  Module module = decoded(noise);
   EXPECT_EQ(80u, module.screen.size());
   EXPECT_EQ(MODULE_ANOMALY_LIMIT, (int)module.anomalies.size());
   EXPECT_GT(module.anomalies_dropped, 0u);
@@ -282,14 +282,14 @@ TEST(Module, NoiseKeepsTheModelWhole) {
 
 TEST(Module, StateRoundTrip) {
   std::string stream =
-      MESSAGE("Welcome" + std::string(33, ' ')) + STORE + CONFIG(0x81, 0x81, 0x14, 0x86);
-  Module first = DECODED(stream, 2);
+      message("Welcome" + std::string(33, ' ')) + STORE + config(0x81, 0x81, 0x14, 0x86);
+  Module first = decoded(stream, 2);
   Module second = module_new(2);
   std::string error;
   ASSERT_TRUE(state_load(state_text(first), &second, &error)) << error;
   EXPECT_TRUE(second.stored);
   EXPECT_EQ(first.stored_screen, second.stored_screen);
-  EXPECT_EQ(CONFIG(0x81, 0x81, 0x14, 0x86), CONFIG(second.config.brightness, second.config.startup,
+  EXPECT_EQ(config(0x81, 0x81, 0x14, 0x86), config(second.config.brightness, second.config.startup,
                                                    second.config.delay, second.config.mode));
   EXPECT_EQ(first.stored_screen, second.screen) << "the stored screen shows at power-up";
 
@@ -300,7 +300,7 @@ TEST(Module, StateRoundTrip) {
 }
 
 TEST(Module, DamagedStateIsRefused) {
-  std::string good = state_text(DECODED(MESSAGE(std::string(80, 'a')) + STORE + DEFAULT_CONFIG));
+  std::string good = state_text(decoded(message(std::string(80, 'a')) + STORE + DEFAULT_CONFIG));
   static const struct {
     std::string text, error;
   } cases[] = {
@@ -323,14 +323,14 @@ TEST(Module, DamagedStateIsRefused) {
   for (const auto& c : cases) {
     Module module = module_new(4);
     std::string before = json_view(module), error;
-    EXPECT_FALSE(state_load(c.text, &module, &error)) << PRINTABLE(c.text);
-    EXPECT_EQ(c.error, error) << PRINTABLE(c.text);
-    EXPECT_EQ(before, json_view(module)) << PRINTABLE(c.text) << ": module changed";
+    EXPECT_FALSE(state_load(c.text, &module, &error)) << printable(c.text);
+    EXPECT_EQ(c.error, error) << printable(c.text);
+    EXPECT_EQ(before, json_view(module)) << printable(c.text) << ": module changed";
   }
 }
 
 // Returns the number of pixels in the PNG whose green channel is above <level>.
-int BRIGHT_PIXELS(const std::string& png, int level) {
+int bright_pixels(const std::string& png, int level) {
   png_image image = {};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) return -1;
@@ -343,21 +343,21 @@ int BRIGHT_PIXELS(const std::string& png, int level) {
 }
 
 TEST(Module, PictureShowsTheStartUpScreenAtItsBrightness) {
-  std::string text = MESSAGE("I" + std::string(79, ' ')) + STORE;
+  std::string text = message("I" + std::string(79, ' ')) + STORE;
   static const struct {
     std::string stream;
     int lit;  // green above 200: full brightness; above 60: any glow
     int glowing;
   } cases[] = {
-      {text + CONFIG(0x83, 0x80, 0x80, 0x80), 0, 0},
-      {text + CONFIG(0x83, 0x81, 0x80, 0x80), 9 * 11, 9 * 11},
-      {text + CONFIG(0x80, 0x81, 0x80, 0x80), 0, 9 * 11},
+      {text + config(0x83, 0x80, 0x80, 0x80), 0, 0},
+      {text + config(0x83, 0x81, 0x80, 0x80), 9 * 11, 9 * 11},
+      {text + config(0x80, 0x81, 0x80, 0x80), 0, 9 * 11},
   };
   for (const auto& c : cases) {
     std::string png;
-    ASSERT_TRUE(render_png(DECODED(c.stream), &png)) << PRINTABLE(c.stream);
-    EXPECT_EQ(c.lit, BRIGHT_PIXELS(png, 200)) << PRINTABLE(c.stream) << ": full";
-    EXPECT_EQ(c.glowing, BRIGHT_PIXELS(png, 60)) << PRINTABLE(c.stream) << ": glowing";
+    ASSERT_TRUE(render_png(decoded(c.stream), &png)) << printable(c.stream);
+    EXPECT_EQ(c.lit, bright_pixels(png, 200)) << printable(c.stream) << ": full";
+    EXPECT_EQ(c.glowing, bright_pixels(png, 60)) << printable(c.stream) << ": glowing";
   }
 }
 
@@ -366,7 +366,7 @@ TEST(Module, ProgramExitCodes) {
   ASSERT_EQ(0, system(("mkdir -p " + dir).c_str()));
   std::string clean = dir + "/clean", noisy = dir + "/noisy";
   FILE* f = fopen(clean.c_str(), "wb");
-  std::string stream = MESSAGE(std::string(80, ' ')) + STORE + DEFAULT_CONFIG;
+  std::string stream = message(std::string(80, ' ')) + STORE + DEFAULT_CONFIG;
   fwrite(stream.data(), 1, stream.size(), f);
   fclose(f);
   f = fopen(noisy.c_str(), "wb");

@@ -26,22 +26,22 @@ static const std::string INITIAL_STREAM =
 
 static void click(int id) {
   SendDlgItemMessageW(g_main_window, id, BM_CLICK, 0, 0);
-  PUMP();
+  pump();
 }
 
 static void set_text(int id, const wchar_t* text) {
   SetDlgItemTextW(g_main_window, id, text);
-  PUMP();
+  pump();
 }
 
 // Presses Send and returns the bytes that arrived on COM1.
 static std::string press_send(void) {
   click(ID_SEND);
-  return PTY_BYTES(1);
+  return pty_bytes(1);
 }
 
 static void expect_one_box(const wchar_t* caption, const wchar_t* text, const char* what) {
-  std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+  std::vector<SeenMessageBox> boxes = take_message_boxes();
   ASSERT_EQ(1u, boxes.size()) << what << ": message boxes shown";
   const SeenMessageBox& box = boxes[0];
   EXPECT_STREQ(caption, box.caption.c_str()) << what;
@@ -59,7 +59,7 @@ class ConfigRun : public ProgramTest {
  protected:
   // COM1 starts at another speed with two stop bits, so that the run has to set both.
   void SetUp() override {
-    ASSERT_TRUE(PTY_FRESH(1, 19200, 2));
+    ASSERT_TRUE(pty_fresh(1, 19200, 2));
     ProgramTest::SetUp();
   }
 };
@@ -68,7 +68,7 @@ TEST_F(ConfigRun, InitialWindowSendsThe94ByteStreamAt9600EightNOne) {
   std::string sent = press_send();
   EXPECT_EQ(94u, sent.size());
   EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(sent));
-  PtyAttr line = PTY_ATTR(1);
+  PtyAttr line = pty_attr(1);
   ASSERT_TRUE(line.valid);
   EXPECT_EQ(9600, line.speed);
   EXPECT_EQ(8, line.csize);
@@ -128,9 +128,9 @@ TEST_F(ConfigRun, EveryOptionReachesItsByte) {
       {"port 01", [] { set_text(ID_PORT, L"01"); }, INITIAL_STREAM},
   };
   for (const auto& c : cases) {
-    END_PROGRAM();
-    START_PROGRAM();
-    ASSERT_TRUE(PTY_FRESH(1));
+    end_program();
+    start_program();
+    ASSERT_TRUE(pty_fresh(1));
     c.change();
     EXPECT_EQ(hex_of(c.stream), hex_of(press_send())) << c.name;
     expect_one_box(L"Done", DONE, c.name);
@@ -163,25 +163,25 @@ TEST_F(ConfigRun, ScreenLinesAreSentAsTyped) {
   };
   static const int LINES[] = {ID_LINE_1, ID_LINE_2, ID_LINE_3, ID_LINE_4};
   for (const auto& c : cases) {
-    END_PROGRAM();
-    START_PROGRAM();
-    ASSERT_TRUE(PTY_FRESH(1));
+    end_program();
+    start_program();
+    ASSERT_TRUE(pty_fresh(1));
     for (int i = 0; i < 4; i++) set_text(LINES[i], c.lines[i]);
     if (c.two_lines) click(ID_TWO_LINES);
     std::string expected = screen_message(c.text) + STORE + config_command(0x83, 0x80, 0x80, 0x80);
     EXPECT_EQ(hex_of(expected), hex_of(press_send())) << c.name;
     if (c.two_lines) {
-      EXPECT_STREQ(L"three", WINDOW_TEXT(ID_LINE_3).c_str()) << c.name << ": line 3 after the run";
-      EXPECT_STREQ(L"four", WINDOW_TEXT(ID_LINE_4).c_str()) << c.name << ": line 4 after the run";
+      EXPECT_STREQ(L"three", window_text(ID_LINE_3).c_str()) << c.name << ": line 3 after the run";
+      EXPECT_STREQ(L"four", window_text(ID_LINE_4).c_str()) << c.name << ": line 4 after the run";
     }
-    TAKE_MESSAGE_BOXES();
+    take_message_boxes();
   }
 }
 
 TEST_F(ConfigRun, Rate2400ReachesTheLine) {
   click(ID_BAUD_2400);
   EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send()));
-  PtyAttr line = PTY_ATTR(1);
+  PtyAttr line = pty_attr(1);
   ASSERT_TRUE(line.valid);
   EXPECT_EQ(2400, line.speed);
   EXPECT_FALSE(line.cstopb);
@@ -194,9 +194,9 @@ TEST_F(ConfigRun, PortThatCannotBeUsedShowsThePortErrorAndWritesNothing) {
     bool held;
   } cases[] = {{L"0", false}, {L"100", false}, {L"", false}, {L"4294967297", false}, {L"1", true}};
   for (const auto& c : cases) {
-    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(pty_fresh(1));
     set_text(ID_PORT, c.port);
-    if (c.held) PORT_HELD(1);
+    if (c.held) port_held(1);
     std::string sent = c.held ? (click(ID_SEND), "") : press_send();
     std::string what = "port field \"" + std::string(c.port, c.port + lstrlenW(c.port)) + "\"" +
                        (c.held ? " held elsewhere" : "");
@@ -211,16 +211,16 @@ static const wchar_t WRITE_ERROR[] =
     L"Sending to the comm port failed.\rThe configuration may be incomplete.";
 
 TEST_F(ConfigRun, DeviceThatIsNoSerialLineShowsThePortError) {
-  PORT_NULL(1);
+  port_null(1);
   click(ID_SEND);
   expect_one_box(L"Error", PORT_ERROR, "COM1 on /dev/null");
 }
 
 // Closes the far side of COM1 once the run has set the line to <rate> (so the port is
 // open and the run is at its first write), or after 10 s. Returns 0.
-DWORD WINAPI GONE_ONCE_OPEN(void* rate) {
-  for (int i = 0; i < 2000 && PTY_ATTR(1).speed != (long)(INT_PTR)rate; i++) Sleep(5);
-  PTY_GONE(1);
+DWORD WINAPI gone_once_open(void* rate) {
+  for (int i = 0; i < 2000 && pty_attr(1).speed != (long)(INT_PTR)rate; i++) Sleep(5);
+  pty_gone(1);
   return 0;
 }
 
@@ -235,18 +235,18 @@ static const struct {
 TEST_F(ConfigRun, HeldOffPortFailsWithinFiveSeconds) {
   for (const auto& r : RATES) {
     std::string what = "held off at " + std::string(r.rate, r.rate + lstrlenW(r.rate));
-    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(pty_fresh(1));
     click(r.rate_id);
-    ASSERT_GT(PTY_FILL(1), 0) << what << ": filler queued";
+    ASSERT_GT(pty_fill(1), 0) << what << ": filler queued";
     DWORD clicked = GetTickCount();
     click(ID_SEND);
-    std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+    std::vector<SeenMessageBox> boxes = take_message_boxes();
     ASSERT_EQ(1u, boxes.size()) << what << ": message boxes shown";
     EXPECT_STREQ(WRITE_ERROR, boxes[0].text.c_str()) << what;
     EXPECT_LE(boxes[0].activated_tick - clicked, 5000u) << what << ": ms from click to message";
-    EXPECT_EQ("", hex_of(PTY_BYTES(1))) << what << ": bytes after the filler";
+    EXPECT_EQ("", hex_of(pty_bytes(1))) << what << ": bytes after the filler";
 
-    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(pty_fresh(1));
     EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send())) << what << ": next run";
     expect_one_box(L"Done", DONE, (what + ": next run").c_str());
   }
@@ -257,9 +257,9 @@ TEST_F(ConfigRun, HeldOffPortFailsWithinFiveSeconds) {
 TEST_F(ConfigRun, DeviceAtLinePaceCompletes) {
   for (const auto& r : RATES) {
     std::string what = "line pace at " + std::string(r.rate, r.rate + lstrlenW(r.rate));
-    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(pty_fresh(1));
     click(r.rate_id);
-    PTY_PACE(1, _wtoi(r.rate) / 10);
+    pty_pace(1, _wtoi(r.rate) / 10);
     EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send())) << what;
     expect_one_box(L"Done", DONE, what.c_str());
   }
@@ -270,17 +270,17 @@ TEST_F(ConfigRun, DeviceAtLinePaceCompletes) {
 TEST_F(ConfigRun, AdapterThatDisappearsIsReported) {
   for (const auto& r : RATES) {
     std::string what = "adapter gone at " + std::string(r.rate, r.rate + lstrlenW(r.rate));
-    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(pty_fresh(1));
     click(r.rate_id);
-    PTY_FILL(1);
-    HANDLE remover = CreateThread(NULL, 0, GONE_ONCE_OPEN, (void*)(INT_PTR)_wtoi(r.rate), 0, NULL);
+    pty_fill(1);
+    HANDLE remover = CreateThread(NULL, 0, gone_once_open, (void*)(INT_PTR)_wtoi(r.rate), 0, NULL);
     ASSERT_NE((HANDLE)NULL, remover);
     click(ID_SEND);
     WaitForSingleObject(remover, INFINITE);
     CloseHandle(remover);
     expect_one_box(L"Error", WRITE_ERROR, what.c_str());
   }
-  ASSERT_TRUE(PTY_FRESH(1));
+  ASSERT_TRUE(pty_fresh(1));
   EXPECT_EQ(hex_of(INITIAL_STREAM), hex_of(press_send())) << "working port after a lost one";
   expect_one_box(L"Done", DONE, "working port after a lost one");
 }

@@ -176,7 +176,7 @@ class Glimmerset : public ::testing::Test {
 };
 
 TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
-  ASSERT_TRUE(PTY_FRESH(1));
+  ASSERT_TRUE(pty_fresh(1));
   ASSERT_TRUE(start());
   EXPECT_EQ(ID_DELAY, focus_id(window_)) << "focus when the window first becomes active";
   EXPECT_EQ(L"1", control_text(window_, ID_PORT)) << "port field";
@@ -198,14 +198,14 @@ TEST_F(Glimmerset, StartsInItsInitialStateAndSendsItOnEnter) {
   for (const char* input : {"first Enter in the initial window", "second Enter"}) {
     ASSERT_TRUE(input_key(VK_RETURN)) << input << ": SendInput error " << GetLastError();
     dismiss_done_box(input, ID_DELAY);
-    std::string sent = PTY_BYTES(1);
+    std::string sent = pty_bytes(1);
     EXPECT_EQ(hex_of(expected), hex_of(sent))
         << input << ": bytes on COM1 (" << sent.size() << " of 94)";
-    EXPECT_EQ(module_view(""), PTY_VIEW(1)) << input << ": what the module made of them";
+    EXPECT_EQ(module_view(""), pty_view(1)) << input << ": what the module made of them";
   }
   // A pty keeps 8 data bits and no parity whatever is asked of it, so only the speed and
   // the stop bits here prove what the program set; the rest guards against a garbled line.
-  PtyAttr line = PTY_ATTR(1);
+  PtyAttr line = pty_attr(1);
   ASSERT_TRUE(line.valid);
   EXPECT_EQ(9600, line.speed) << "COM1 speed";
   EXPECT_EQ(8, line.csize) << "COM1 data bits";
@@ -237,7 +237,7 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
   for (const TypedLines& c : TYPED) {
     std::string input = "lines \"" + ascii(c.line1) + "\" / \"" + ascii(c.line2) + "\"";
     SCOPED_TRACE(input);
-    ASSERT_TRUE(PTY_FRESH(1));
+    ASSERT_TRUE(pty_fresh(1));
     ASSERT_TRUE(start());
 
     ASSERT_TRUE(input_click(GetDlgItem(window_, ID_LINES[0])));
@@ -265,9 +265,9 @@ TEST_F(Glimmerset, SendsTwoTypedLinesWhen2x20IsClicked) {
     std::string line2 = ascii(c.line2);
     std::string expected = "\x0c" + ascii(c.line1) + line2 + std::string(20 - line2.size(), ' ') +
                            STORE + CONFIGURATION;
-    std::string sent = PTY_BYTES(1);
+    std::string sent = pty_bytes(1);
     EXPECT_EQ(hex_of(expected), hex_of(sent)) << "bytes on COM1 (" << sent.size() << " of 54)";
-    EXPECT_EQ(module_view(ascii(c.line1) + line2), PTY_VIEW(1)) << "what the module made of them";
+    EXPECT_EQ(module_view(ascii(c.line1) + line2), pty_view(1)) << "what the module made of them";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[2]))) << "line 3 after sending";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, ID_LINES[3]))) << "line 4 after sending";
 

@@ -34,13 +34,13 @@ static void expect_lines(const std::vector<TypingCase>& cases) {
     SetDlgItemTextW(g_main_window, ID_LINE_1, L"");
     SetDlgItemTextW(g_main_window, ID_LINE_2, L"");
     SetFocus(GetDlgItem(g_main_window, ID_LINE_1));
-    PUMP();
-    TYPE_TEXT(c.typed);
-    std::wstring text = WINDOW_TEXT(ID_LINE_1);
+    pump();
+    type_text(c.typed);
+    std::wstring text = window_text(ID_LINE_1);
     EXPECT_TRUE(c.kept == text) << c.name << ": line 1 holds " << text.size() << " units, "
                                 << std::count(text.begin(), text.end(), L'\xFFFD')
                                 << " of them U+FFFD";
-    EXPECT_EQ(c.focus, FOCUS_ID()) << c.name;
+    EXPECT_EQ(c.focus, focus_id()) << c.name;
     EXPECT_EQ(0, GetWindowTextLengthW(GetDlgItem(g_main_window, ID_LINE_2)))
         << c.name << ": typing spilled into line 2";
   }
@@ -62,14 +62,14 @@ TEST_F(Utf8Editing, LinesHoldWholeCharactersOnly) {
 
 TEST_F(Utf8Editing, WholeCharactersAreSent) {
   ASSERT_EQ(65001u, GetACP()) << "the test environment did not give a UTF-8 system code page";
-  ASSERT_TRUE(PTY_FRESH(1));
+  ASSERT_TRUE(pty_fresh(1));
   SetFocus(GetDlgItem(g_main_window, ID_LINE_1));
-  TYPE_TEXT(times(7, L"\x20AC"));
+  type_text(times(7, L"\x20AC"));
   SendDlgItemMessageW(g_main_window, ID_SEND, BM_CLICK, 0, 0);
-  PUMP();
+  pump();
   std::string line_1;
   for (int i = 0; i < 6; i++) line_1 += "\xE2\x82\xAC";
-  std::string sent = PTY_BYTES(1);
+  std::string sent = pty_bytes(1);
   ASSERT_GE(sent.size(), 21u);
   EXPECT_EQ(hex_of("\x0C" + line_1 + "  "), hex_of(sent.substr(0, 21)));
 }

@@ -4,20 +4,20 @@
 #include "app/startup.h"
 #include "ui/window.h"
 
-void START_PROGRAM(void) {
+void start_program(void) {
   start_up();
-  PUMP();
+  pump();
 }
 
-int PUMP(void) {
+int pump(void) {
   MSG message;
   while (PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE)) pump_step(0);
   return g_open_windows;
 }
 
-void END_PROGRAM(void) {
+void end_program(void) {
   if (IsWindow(g_main_window)) DestroyWindow(g_main_window);
-  PUMP();
+  pump();
 }
 
 static void post_key(HWND target, UINT message, UINT vk, LPARAM flags) {
@@ -25,7 +25,7 @@ static void post_key(HWND target, UINT message, UINT vk, LPARAM flags) {
   PostMessageW(target, message, vk, 1 | (scan << 16) | flags);
 }
 
-void PRESS_KEY(UINT vk, bool shift) {
+void press_key(UINT vk, bool shift) {
   BYTE keys[256];
   GetKeyboardState(keys);
   keys[VK_SHIFT] = shift ? 0x80 : 0;
@@ -33,24 +33,24 @@ void PRESS_KEY(UINT vk, bool shift) {
   HWND target = GetFocus() ? GetFocus() : g_main_window;
   post_key(target, WM_KEYDOWN, vk, 0);
   post_key(target, WM_KEYUP, vk, (LPARAM)0xC0000000);
-  PUMP();
+  pump();
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
 
-void TYPE_TEXT(const std::wstring& text) {
+void type_text(const std::wstring& text) {
   for (wchar_t c : text) {
     PostMessageW(GetFocus() ? GetFocus() : g_main_window, WM_CHAR, c, 1);
-    PUMP();
+    pump();
   }
 }
 
-int FOCUS_ID(void) {
+int focus_id(void) {
   HWND focus = GetFocus();
   return focus && GetParent(focus) == g_main_window ? GetDlgCtrlID(focus) : 0;
 }
 
-std::wstring WINDOW_TEXT(int id) {
+std::wstring window_text(int id) {
   wchar_t text[512] = L"";
   GetDlgItemTextW(g_main_window, id, text, 512);
   return text;
@@ -108,22 +108,22 @@ static LRESULT CALLBACK watch(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(s_hook, code, wparam, lparam);
 }
 
-void WATCH_MESSAGE_BOXES(void) {
+void watch_message_boxes(void) {
   if (!s_hook) s_hook = SetWindowsHookExW(WH_CBT, watch, NULL, GetCurrentThreadId());
 }
 
-std::vector<SeenMessageBox> TAKE_MESSAGE_BOXES(void) {
+std::vector<SeenMessageBox> take_message_boxes(void) {
   std::vector<SeenMessageBox> seen;
   seen.swap(s_seen);
   return seen;
 }
 
 void ProgramTest::SetUp() {
-  START_PROGRAM();
-  WATCH_MESSAGE_BOXES();
+  start_program();
+  watch_message_boxes();
 }
 
 void ProgramTest::TearDown() {
-  END_PROGRAM();
-  TAKE_MESSAGE_BOXES();
+  end_program();
+  take_message_boxes();
 }

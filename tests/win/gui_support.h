@@ -11,27 +11,27 @@
 
 // Starts the program as its entry point does, up to the message loop, and pumps the
 // messages that start-up leaves queued.
-void START_PROGRAM(void);
+void start_program(void);
 
 // Runs the program's pump step until the thread's queue is empty. Returns the open-window
 // count.
-int PUMP(void);
+int pump(void);
 
 // Destroys the main window if it still exists and pumps. Returns nothing.
-void END_PROGRAM(void);
+void end_program(void);
 
 // Posts a key press (down and up) to the control with the focus, with Shift held when
 // <shift>, and pumps, so that it passes through the dialog keyboard handling.
-void PRESS_KEY(UINT vk, bool shift = false);
+void press_key(UINT vk, bool shift = false);
 
 // Posts each character of <text> as WM_CHAR to the control with the focus, and pumps.
-void TYPE_TEXT(const std::wstring& text);
+void type_text(const std::wstring& text);
 
 // Returns the id of the control with the keyboard focus, or 0 when none of ours has it.
-int FOCUS_ID(void);
+int focus_id(void);
 
 // Returns the control's text as the user sees it (UTF-16).
-std::wstring WINDOW_TEXT(int id);
+std::wstring window_text(int id);
 
 // What a message box showed when it opened.
 struct SeenMessageBox {
@@ -46,10 +46,10 @@ struct SeenMessageBox {
 
 // Records every message box of this thread from now on and dismisses it with OK as soon as
 // it opens, so that no test waits on a person.
-void WATCH_MESSAGE_BOXES(void);
+void watch_message_boxes(void);
 
 // Returns the message boxes seen since the last call, and forgets them.
-std::vector<SeenMessageBox> TAKE_MESSAGE_BOXES(void);
+std::vector<SeenMessageBox> take_message_boxes(void);
 
 // A test that starts the program in-process, records its message boxes and ends it
 // afterwards.

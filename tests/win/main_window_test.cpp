@@ -62,7 +62,7 @@ static void build_window(void) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&classes);
   ASSERT_TRUE(build_main_window(dispatch, attach_window_handler));
-  PUMP();
+  pump();
 }
 
 static RECT dialog_rect(int x, int y, int w, int h) {
@@ -107,7 +107,7 @@ TEST(MainWindow, ControlsInCreationOrderWithTheirClassesCaptionsAndStyles) {
     EXPECT_RECT(expected, got, "rectangle of " << want.id);
   }
   EXPECT_FALSE(control) << "a control beyond the table: " << GetDlgCtrlID(control);
-  END_PROGRAM();
+  end_program();
 }
 
 TEST(MainWindow, UpDownSitsAtThePortFieldsRightEdgeAndWrapsWithin1To99) {
@@ -118,7 +118,7 @@ TEST(MainWindow, UpDownSitsAtThePortFieldsRightEdgeAndWrapsWithin1To99) {
   SendMessageW(updown, UDM_GETRANGE32, (WPARAM)&low, (LPARAM)&high);
   EXPECT_EQ(1, low);
   EXPECT_EQ(99, high);
-  EXPECT_STREQ(L"1", WINDOW_TEXT(1012).c_str());
+  EXPECT_STREQ(L"1", window_text(1012).c_str());
 
   // The platform narrows the buddy and puts the up-down control into the freed space.
   RECT table = dialog_rect(125, 20, 42, 14), field = client_rect_of(port),
@@ -131,7 +131,7 @@ TEST(MainWindow, UpDownSitsAtThePortFieldsRightEdgeAndWrapsWithin1To99) {
   EXPECT_EQ(table.bottom, arrows.bottom);
   EXPECT_GE(arrows.left, field.right - 2);
   EXPECT_LE(arrows.right, table.right + 2);
-  END_PROGRAM();
+  end_program();
 }
 
 TEST(MainWindow, WindowStyleCaptionClientSizeAndFont) {
@@ -173,7 +173,7 @@ TEST(MainWindow, WindowStyleCaptionClientSizeAndFont) {
     if (GetDlgCtrlID(c) != 1013) {  // the up-down control draws arrows only, keeps no font
       EXPECT_EQ(font, (HFONT)SendMessageW(c, WM_GETFONT, 0, 0)) << "font of " << GetDlgCtrlID(c);
     }
-  END_PROGRAM();
+  end_program();
   EXPECT_EQ(0, g_open_windows);
 }
 
@@ -202,13 +202,13 @@ TEST(MainWindow, ThreeIndependentRadioGroups) {
     bool starts = id == 135 || id == 210 || id == 260;
     EXPECT_EQ(starts, (GetWindowLongW(c, GWL_STYLE) & WS_GROUP) != 0) << "WS_GROUP on " << id;
   }
-  END_PROGRAM();
+  end_program();
 }
 
 TEST(MainWindow, ChoosingAnOptionClearsOnlyItsOwnGroup) {
-  START_PROGRAM();
+  start_program();
   SendDlgItemMessageW(g_main_window, 215, BM_CLICK, 0, 0);
-  PUMP();
+  pump();
   static const struct {
     int id;
     bool checked;
@@ -216,5 +216,5 @@ TEST(MainWindow, ChoosingAnOptionClearsOnlyItsOwnGroup) {
   for (const auto& a : after)
     EXPECT_EQ(a.checked, IsDlgButtonChecked(g_main_window, a.id) == BST_CHECKED)
         << "check of " << a.id;
-  END_PROGRAM();
+  end_program();
 }

@@ -12,7 +12,7 @@
 static SOCKET host_socket = INVALID_SOCKET;
 
 // Returns the connected socket, connecting first if needed; INVALID_SOCKET on failure.
-static SOCKET CONNECTION() {
+static SOCKET connection() {
   if (host_socket != INVALID_SOCKET) return host_socket;
   const char* port = getenv("GLIMMERSET_PTYHOST_PORT");
   if (!port || !*port) {
@@ -39,18 +39,18 @@ static SOCKET CONNECTION() {
   return s;
 }
 
-static void DISCONNECT() {
+static void disconnect() {
   closesocket(host_socket);
   host_socket = INVALID_SOCKET;
 }
 
-std::string PTYHOST(const std::string& command) {
-  SOCKET s = CONNECTION();
+std::string ptyhost(const std::string& command) {
+  SOCKET s = connection();
   if (s == INVALID_SOCKET) return "";
   std::string line = command + "\n";
   if (send(s, line.data(), (int)line.size(), 0) != (int)line.size()) {
     ADD_FAILURE() << "pty host: cannot send \"" << command << "\"";
-    DISCONNECT();
+    disconnect();
     return "";
   }
   std::string reply;
@@ -60,14 +60,14 @@ std::string PTYHOST(const std::string& command) {
     reply += c;
   }
   ADD_FAILURE() << "pty host: connection lost during \"" << command << "\"";
-  DISCONNECT();
+  disconnect();
   return "";
 }
 
 // Runs <command> and returns the text after "OK" (without the space); fails the test
 // and returns "" when the reply is not OK.
-static std::string RUN(const std::string& command, bool* ok = nullptr) {
-  std::string reply = PTYHOST(command);
+static std::string run(const std::string& command, bool* ok = nullptr) {
+  std::string reply = ptyhost(command);
   bool good = reply == "OK" || reply.compare(0, 3, "OK ") == 0;
   if (ok) *ok = good;
   if (!good) {
@@ -77,71 +77,71 @@ static std::string RUN(const std::string& command, bool* ok = nullptr) {
   return reply.size() > 3 ? reply.substr(3) : "";
 }
 
-static std::string UNHEX(const std::string& hex) {
+static std::string unhex(const std::string& hex) {
   std::string bytes;
   for (size_t i = 0; i + 1 < hex.size(); i += 2)
     bytes += (char)strtol(hex.substr(i, 2).c_str(), nullptr, 16);
   return bytes;
 }
 
-bool PTY_FRESH(int port, int speed, int stopbits, bool crtscts, bool ixon) {
+bool pty_fresh(int port, int speed, int stopbits, bool crtscts, bool ixon) {
   std::string command = "PTY " + std::to_string(port);
   if (speed != 0)
     command += " " + std::to_string(speed) + " " + std::to_string(stopbits) + " " +
                (crtscts ? "1" : "0") + " " + (ixon ? "1" : "0");
   bool ok = false;
-  RUN(command, &ok);
+  run(command, &ok);
   return ok;
 }
 
-std::string PTY_BYTES(int port) { return UNHEX(RUN("BYTES " + std::to_string(port))); }
+std::string pty_bytes(int port) { return unhex(run("BYTES " + std::to_string(port))); }
 
-std::string PTY_VIEW(int port) { return RUN("VIEW " + std::to_string(port)); }
+std::string pty_view(int port) { return run("VIEW " + std::to_string(port)); }
 
 // Returns the number after "<name>=" in <text>, or -1.
-static long FIELD(const std::string& text, const char* name) {
+static long field(const std::string& text, const char* name) {
   std::string key = std::string(" ") + name + "=";
   size_t at = (" " + text).find(key);
   return at == std::string::npos ? -1 : atol(text.c_str() + at + key.size() - 1);
 }
 
-PtyAttr PTY_ATTR(int port) {
+PtyAttr pty_attr(int port) {
   bool ok = false;
-  std::string text = RUN("ATTR " + std::to_string(port), &ok);
+  std::string text = run("ATTR " + std::to_string(port), &ok);
   PtyAttr attr = {};
   attr.valid = ok;
-  attr.speed = FIELD(text, "speed");
-  attr.csize = (int)FIELD(text, "csize");
-  attr.parenb = FIELD(text, "parenb") == 1;
-  attr.cstopb = FIELD(text, "cstopb") == 1;
-  attr.crtscts = FIELD(text, "crtscts") == 1;
-  attr.ixon = FIELD(text, "ixon") == 1;
-  attr.ixoff = FIELD(text, "ixoff") == 1;
-  attr.vstart = (int)FIELD(text, "vstart");
-  attr.vstop = (int)FIELD(text, "vstop");
+  attr.speed = field(text, "speed");
+  attr.csize = (int)field(text, "csize");
+  attr.parenb = field(text, "parenb") == 1;
+  attr.cstopb = field(text, "cstopb") == 1;
+  attr.crtscts = field(text, "crtscts") == 1;
+  attr.ixon = field(text, "ixon") == 1;
+  attr.ixoff = field(text, "ixoff") == 1;
+  attr.vstart = (int)field(text, "vstart");
+  attr.vstop = (int)field(text, "vstop");
   return attr;
 }
 
-void PTY_STALL(int port) { RUN("STALL " + std::to_string(port)); }
+void pty_stall(int port) { run("STALL " + std::to_string(port)); }
 
-long PTY_FILL(int port) { return atol(RUN("FILL " + std::to_string(port)).c_str()); }
+long pty_fill(int port) { return atol(run("FILL " + std::to_string(port)).c_str()); }
 
-void PTY_PACE(int port, int bytes_per_second) {
-  RUN("PACE " + std::to_string(port) + " " + std::to_string(bytes_per_second));
+void pty_pace(int port, int bytes_per_second) {
+  run("PACE " + std::to_string(port) + " " + std::to_string(bytes_per_second));
 }
 
-void PTY_FLOW_CHARS(int port, int start, int stop) {
-  RUN("XCHARS " + std::to_string(port) + " " + std::to_string(start) + " " + std::to_string(stop));
+void pty_flow_chars(int port, int start, int stop) {
+  run("XCHARS " + std::to_string(port) + " " + std::to_string(start) + " " + std::to_string(stop));
 }
 
-void PTY_GONE(int port) { RUN("GONE " + std::to_string(port)); }
+void pty_gone(int port) { run("GONE " + std::to_string(port)); }
 
-void PORT_HELD(int port) { RUN("HELD " + std::to_string(port)); }
+void port_held(int port) { run("HELD " + std::to_string(port)); }
 
-void PORT_FULL(int port) { RUN("FULL " + std::to_string(port)); }
+void port_full(int port) { run("FULL " + std::to_string(port)); }
 
-void PORT_NULL(int port) { RUN("NULL " + std::to_string(port)); }
+void port_null(int port) { run("NULL " + std::to_string(port)); }
 
-void PORT_FILE(int port) { RUN("FILE " + std::to_string(port)); }
+void port_file(int port) { run("FILE " + std::to_string(port)); }
 
-std::string FILE_CONTENT(int port) { return UNHEX(RUN("CONTENT " + std::to_string(port))); }
+std::string file_content(int port) { return unhex(run("CONTENT " + std::to_string(port))); }

@@ -10,9 +10,9 @@
 // an empty or default result; nothing throws or aborts.
 //
 // Typical use:
-//     PTY_FRESH(3);                      // COM3 is now a fresh raw pty
+//     pty_fresh(3);                      // COM3 is now a fresh raw pty
 //     SER_OPEN(3, 9600); SER_SEND("\x1b@", 2);
-//     EXPECT_EQ(std::string("\x1b@"), PTY_BYTES(3));
+//     EXPECT_EQ(std::string("\x1b@"), pty_bytes(3));
 #pragma once
 
 #include <string>
@@ -22,22 +22,22 @@
 // Sends one command line (see tools/ptyhost/ptyhost.cpp) and returns the host's reply
 // line without its line end: "OK ..." or "ERR <reason>". Returns "" and fails the test
 // when the host cannot be reached.
-std::string PTYHOST(const std::string& command);
+std::string ptyhost(const std::string& command);
 
 // Points COM<port> at a fresh raw pty, dropping whatever it had. With speed != 0 the pty
 // is first set to that speed (e.g. 19200), two stop bits when stopbits == 2, RTS/CTS flow
 // control when crtscts, XON/XOFF (IXON and IXOFF) when ixon. Returns true on success.
-bool PTY_FRESH(int port, int speed = 0, int stopbits = 1, bool crtscts = false, bool ixon = false);
+bool pty_fresh(int port, int speed = 0, int stopbits = 1, bool crtscts = false, bool ixon = false);
 
-// Returns the raw bytes written to COM<port>'s pty since PTY_FRESH or the last PTY_BYTES,
+// Returns the raw bytes written to COM<port>'s pty since pty_fresh or the last pty_bytes,
 // after the line has been quiet for about 100 ms. Returns "" on failure.
-std::string PTY_BYTES(int port);
+std::string pty_bytes(int port);
 
 // Returns what a 20x4 display module makes of the bytes written to COM<port>'s pty since
-// PTY_FRESH or the last PTY_VIEW (PTY_BYTES does not take them away), after the line has
+// pty_fresh or the last pty_view (pty_bytes does not take them away), after the line has
 // been quiet for about 100 ms: one line of JSON with the keys screen, stored_screen, config
 // and anomalies. Returns "" on failure.
-std::string PTY_VIEW(int port);
+std::string pty_view(int port);
 
 // Line settings of a pty as its slave side reports them (tcgetattr).
 struct PtyAttr {
@@ -54,41 +54,41 @@ struct PtyAttr {
 };
 
 // Returns the line settings of COM<port>'s pty; .valid is false on failure.
-PtyAttr PTY_ATTR(int port);
+PtyAttr pty_attr(int port);
 
-// Stops reading COM<port>'s pty until the next PTY_BYTES: once its buffer (a few
+// Stops reading COM<port>'s pty until the next pty_bytes: once its buffer (a few
 // kilobytes) is full, a write to the port blocks. Returns nothing.
-void PTY_STALL(int port);
+void pty_stall(int port);
 
 // Stops reading COM<port>'s pty and fills it until nothing more fits, as a device that
-// holds the line off; the filler never shows in PTY_BYTES. Returns the filler's size.
-long PTY_FILL(int port);
+// holds the line off; the filler never shows in pty_bytes. Returns the filler's size.
+long pty_fill(int port);
 
-// Makes COM<port>'s pty take bytes at <bytes_per_second> until the next PTY_BYTES: a
+// Makes COM<port>'s pty take bytes at <bytes_per_second> until the next pty_bytes: a
 // writer waits while the line is busy with what it sent before. Returns nothing.
-void PTY_PACE(int port, int bytes_per_second);
+void pty_pace(int port, int bytes_per_second);
 
 // Sets the XON (start) and XOFF (stop) characters of COM<port>'s pty. Returns nothing.
-void PTY_FLOW_CHARS(int port, int start, int stop);
+void pty_flow_chars(int port, int start, int stop);
 
 // Closes the master of COM<port>'s pty, as if the device went away: later writes fail.
 // Returns nothing.
-void PTY_GONE(int port);
+void pty_gone(int port);
 
 // Points COM<port> at a folder: opening it fails with access denied, as for a port that
 // another program holds. Returns nothing.
-void PORT_HELD(int port);
+void port_held(int port);
 
 // Points COM<port> at /dev/full: it opens, its line settings cannot be read, and every
 // write fails. Returns nothing.
-void PORT_FULL(int port);
+void port_full(int port);
 
 // Points COM<port> at /dev/null: it opens, but it is no terminal and has no line
 // settings. Returns nothing.
-void PORT_NULL(int port);
+void port_null(int port);
 
 // Points COM<port> at a new plain file holding "untouched\n". Returns nothing.
-void PORT_FILE(int port);
+void port_file(int port);
 
-// Returns the current bytes of the plain file behind COM<port> (see PORT_FILE), or "".
-std::string FILE_CONTENT(int port);
+// Returns the current bytes of the plain file behind COM<port> (see port_file), or "".
+std::string file_content(int port);

@@ -29,7 +29,7 @@ DCB read_dcb(int port) {
   return dcb;
 }
 
-void SEND(const std::string& bytes) { SER_SEND(bytes.data(), bytes.size()); }
+void send(const std::string& bytes) { SER_SEND(bytes.data(), bytes.size()); }
 
 TEST(SerialChannel, BytesArriveUnchanged) {
   std::string every_byte;
@@ -46,10 +46,10 @@ TEST(SerialChannel, BytesArriveUnchanged) {
       {"sends in order", {"ab", "", nul + "c", "\xff", "\r\n"}, "ab" + nul + "c\xff\r\n"},
   };
   for (const auto& c : cases) {
-    ASSERT_TRUE(PTY_FRESH(3));
+    ASSERT_TRUE(pty_fresh(3));
     ASSERT_EQ(1, SER_OPEN(3, 9600)) << c.name << ": SER_OPEN(3, 9600)";
-    for (const std::string& s : c.sends) SEND(s);
-    EXPECT_EQ(hex_of(c.expected), hex_of(PTY_BYTES(3))) << c.name << ": bytes on the line";
+    for (const std::string& s : c.sends) send(s);
+    EXPECT_EQ(hex_of(c.expected), hex_of(pty_bytes(3))) << c.name << ": bytes on the line";
     EXPECT_EQ(0, SER_WRITE_FAILED()) << c.name << ": SER_WRITE_FAILED";
     SER_CLOSE();
   }
@@ -59,12 +59,12 @@ TEST(SerialChannel, LineSettingsPerRate) {
   for (int rate : {1200, 2400, 4800, 9600}) {
     // A port left behind by another program: other speed, two stop bits, both kinds
     // of flow control. Only rate and frame may change.
-    ASSERT_TRUE(PTY_FRESH(4, 19200, 2, true, true));
+    ASSERT_TRUE(pty_fresh(4, 19200, 2, true, true));
     DCB before = read_dcb(4);
     ASSERT_NE(0u, before.DCBlength) << "rate " << rate << ": DCB before the open";
     ASSERT_EQ(1, SER_OPEN(4, rate)) << "SER_OPEN(4, " << rate << ")";
     DCB after = read_dcb(4);
-    PtyAttr attr = PTY_ATTR(4);
+    PtyAttr attr = pty_attr(4);
     SER_CLOSE();
 
     ASSERT_NE(0u, after.DCBlength) << "rate " << rate << ": DCB after the open";
@@ -91,77 +91,77 @@ TEST(SerialChannel, RefusedArgumentsTouchNothing) {
   const struct {
     int port, rate;
   } cases[] = {{0, 9600}, {-1, 9600}, {100, 9600}, {1, 0}, {1, 300}, {1, 19200}, {1, -9600}};
-  ASSERT_TRUE(PTY_FRESH(1, 19200, 2, true, true));
+  ASSERT_TRUE(pty_fresh(1, 19200, 2, true, true));
   for (const auto& c : cases) {
     EXPECT_EQ(0, SER_OPEN(c.port, c.rate)) << "SER_OPEN(" << c.port << ", " << c.rate << ")";
-    SEND("x");  // must go nowhere: no port is open
-    PtyAttr attr = PTY_ATTR(1);
+    send("x");  // must go nowhere: no port is open
+    PtyAttr attr = pty_attr(1);
     EXPECT_EQ(19200, attr.speed) << "after SER_OPEN(" << c.port << ", " << c.rate
                                  << "): COM1 speed";
     EXPECT_TRUE(attr.cstopb) << "after SER_OPEN(" << c.port << ", " << c.rate << "): COM1 CSTOPB";
-    EXPECT_EQ("", hex_of(PTY_BYTES(1)))
+    EXPECT_EQ("", hex_of(pty_bytes(1)))
         << "after SER_OPEN(" << c.port << ", " << c.rate << "): bytes on COM1";
     SER_CLOSE();
   }
 }
 
 TEST(SerialChannel, TwoDigitPortsOpenTheirOwnDevice) {
-  PORT_HELD(1);  // so that a "COM10" taken as COM1 fails instead of passing
+  port_held(1);  // so that a "COM10" taken as COM1 fails instead of passing
   for (int port : {9, 10, 99}) {
-    ASSERT_TRUE(PTY_FRESH(port));
+    ASSERT_TRUE(pty_fresh(port));
     EXPECT_EQ(1, SER_OPEN(port, 4800)) << "SER_OPEN(" << port << ", 4800)";
-    SEND("ok");
-    EXPECT_EQ(hex_of("ok"), hex_of(PTY_BYTES(port))) << "COM" << port << ": bytes";
+    send("ok");
+    EXPECT_EQ(hex_of("ok"), hex_of(pty_bytes(port))) << "COM" << port << ": bytes";
     SER_CLOSE();
   }
 }
 
 TEST(SerialChannel, UnusableDevicesAreRefused) {
-  PORT_FILE(5);
-  PORT_HELD(6);
-  PORT_FULL(13);  // no line state, every write fails
-  PORT_NULL(18);  // no line state
-  ASSERT_TRUE(PTY_FRESH(7));
+  port_file(5);
+  port_held(6);
+  port_full(13);  // no line state, every write fails
+  port_null(18);  // no line state
+  ASSERT_TRUE(pty_fresh(7));
   for (int port : {5, 6, 13, 18}) {
     EXPECT_EQ(0, SER_OPEN(port, 9600)) << "SER_OPEN(" << port << ", 9600)";
-    SEND("x");
+    send("x");
     // The refused device must not stay open as the channel's port.
     EXPECT_EQ(1, SER_OPEN(7, 9600)) << "SER_OPEN(7) after refusing COM" << port;
     SER_CLOSE();
   }
-  EXPECT_EQ(hex_of("untouched\n"), hex_of(FILE_CONTENT(5))) << "COM5: file content";
-  EXPECT_EQ("", hex_of(PTY_BYTES(7))) << "COM7: bytes";
+  EXPECT_EQ(hex_of("untouched\n"), hex_of(file_content(5))) << "COM5: file content";
+  EXPECT_EQ("", hex_of(pty_bytes(7))) << "COM7: bytes";
 }
 
 TEST(SerialChannel, CloseIsIdempotent) {
   EXPECT_EQ(1, SER_CLOSE()) << "SER_CLOSE with no port open";
-  ASSERT_TRUE(PTY_FRESH(8));
+  ASSERT_TRUE(pty_fresh(8));
   ASSERT_EQ(1, SER_OPEN(8, 2400));
   EXPECT_EQ(1, SER_CLOSE()) << "first SER_CLOSE";
   EXPECT_EQ(1, SER_CLOSE()) << "second SER_CLOSE";
-  SEND("late");
-  EXPECT_EQ("", hex_of(PTY_BYTES(8))) << "COM8: bytes sent after SER_CLOSE";
+  send("late");
+  EXPECT_EQ("", hex_of(pty_bytes(8))) << "COM8: bytes sent after SER_CLOSE";
   EXPECT_EQ(1, SER_OPEN(8, 2400)) << "SER_OPEN after SER_CLOSE";
   SER_CLOSE();
 }
 
 TEST(SerialChannel, SecondOpenKeepsTheFirstPort) {
-  ASSERT_TRUE(PTY_FRESH(11));
-  ASSERT_TRUE(PTY_FRESH(12, 19200, 2, false, false));
+  ASSERT_TRUE(pty_fresh(11));
+  ASSERT_TRUE(pty_fresh(12, 19200, 2, false, false));
   ASSERT_EQ(1, SER_OPEN(11, 9600));
   EXPECT_EQ(0, SER_OPEN(12, 1200)) << "SER_OPEN(12) while COM11 is open";
   EXPECT_EQ(0, SER_OPEN(11, 1200)) << "SER_OPEN(11) while COM11 is open";
-  SEND("first");
-  EXPECT_EQ(hex_of("first"), hex_of(PTY_BYTES(11))) << "COM11: bytes";
-  EXPECT_EQ("", hex_of(PTY_BYTES(12))) << "COM12: bytes";
-  EXPECT_EQ(9600, PTY_ATTR(11).speed) << "COM11: speed";
-  EXPECT_EQ(19200, PTY_ATTR(12).speed) << "COM12: speed";
+  send("first");
+  EXPECT_EQ(hex_of("first"), hex_of(pty_bytes(11))) << "COM11: bytes";
+  EXPECT_EQ("", hex_of(pty_bytes(12))) << "COM12: bytes";
+  EXPECT_EQ(9600, pty_attr(11).speed) << "COM11: speed";
+  EXPECT_EQ(19200, pty_attr(12).speed) << "COM12: speed";
   SER_CLOSE();
 }
 
 TEST(SerialChannel, WriteFailuresAreRemembered) {
   // Each step: what happens, then SER_WRITE_FAILED as it must read.
-  PORT_HELD(15);
+  port_held(15);
   const struct {
     const char* step;
     void (*act)();
@@ -169,34 +169,34 @@ TEST(SerialChannel, WriteFailuresAreRemembered) {
   } steps[] = {
       {"open a pty",
        [] {
-         PTY_FRESH(13);
+         pty_fresh(13);
          EXPECT_EQ(1, SER_OPEN(13, 9600));
        },
        0},
       {"send to a device gone",
        [] {
-         PTY_GONE(13);
-         SEND("abc");
+         pty_gone(13);
+         send("abc");
        },
        1},
       {"close", [] { SER_CLOSE(); }, 1},
       {"refused open", [] { EXPECT_EQ(0, SER_OPEN(15, 9600)); }, 1},
       {"open a pty",
        [] {
-         PTY_FRESH(14);
+         pty_fresh(14);
          EXPECT_EQ(1, SER_OPEN(14, 9600));
        },
        0},
       {"send to the pty",
        [] {
-         SEND("abc");
-         SEND("");
+         send("abc");
+         send("");
        },
        0},
       {"device gone",
        [] {
-         PTY_GONE(14);
-         SEND("d");
+         pty_gone(14);
+         send("d");
        },
        1},
       {"close", [] { SER_CLOSE(); }, 1},
@@ -209,7 +209,7 @@ TEST(SerialChannel, WriteFailuresAreRemembered) {
 
 // Returns the time-outs of COM<port> as read through a handle of the test's own;
 // .ReadIntervalTimeout is MAXDWORD - 1 when they could not be read.
-COMMTIMEOUTS READ_TIMEOUTS(int port) {
+COMMTIMEOUTS read_timeouts(int port) {
   COMMTIMEOUTS timeouts = {MAXDWORD - 1, 0, 0, 0, 0};
   std::string name = port_device_name(port);
   HANDLE h =
@@ -221,13 +221,13 @@ COMMTIMEOUTS READ_TIMEOUTS(int port) {
 }
 
 TEST(SerialChannel, TimeoutsAreAsFoundAfterTheClose) {
-  ASSERT_TRUE(PTY_FRESH(19));
-  COMMTIMEOUTS before = READ_TIMEOUTS(19);
+  ASSERT_TRUE(pty_fresh(19));
+  COMMTIMEOUTS before = read_timeouts(19);
   ASSERT_NE(MAXDWORD - 1, before.ReadIntervalTimeout) << "time-outs before the open";
   ASSERT_EQ(1, SER_OPEN(19, 2400));
-  SEND("x");
+  send("x");
   SER_CLOSE();
-  COMMTIMEOUTS after = READ_TIMEOUTS(19);
+  COMMTIMEOUTS after = read_timeouts(19);
   EXPECT_EQ(hex_of(std::string((char*)&before, sizeof before)),
             hex_of(std::string((char*)&after, sizeof after)))
       << "time-outs before the open and after the close";
@@ -236,13 +236,13 @@ TEST(SerialChannel, TimeoutsAreAsFoundAfterTheClose) {
 // A line whose XON and XOFF characters are equal, as some USB serial drivers report them:
 // the platform would refuse every line setting, so the channel gives them the usual pair.
 TEST(SerialChannel, EqualFlowCharsAreMadeDistinct) {
-  ASSERT_TRUE(PTY_FRESH(17, 19200, 2, false, false));
-  PTY_FLOW_CHARS(17, 0, 0);
+  ASSERT_TRUE(pty_fresh(17, 19200, 2, false, false));
+  pty_flow_chars(17, 0, 0);
   ASSERT_EQ(1, SER_OPEN(17, 2400));
-  SEND("ok");
+  send("ok");
   DCB dcb = read_dcb(17);
   SER_CLOSE();
-  EXPECT_EQ(hex_of("ok"), hex_of(PTY_BYTES(17))) << "COM17: bytes";
+  EXPECT_EQ(hex_of("ok"), hex_of(pty_bytes(17))) << "COM17: bytes";
   ASSERT_NE(0u, dcb.DCBlength) << "COM17: DCB after the open";
   EXPECT_EQ(0x11, dcb.XonChar) << "COM17: XonChar";
   EXPECT_EQ(0x13, dcb.XoffChar) << "COM17: XoffChar";
@@ -253,32 +253,32 @@ TEST(SerialChannel, EqualFlowCharsAreMadeDistinct) {
 // A write that the held-off line never takes times out and counts as failed; what the run
 // sends after it is dropped, not waited on.
 TEST(SerialChannel, HeldOffLineFailsTheWriteAndDropsLaterOnes) {
-  ASSERT_TRUE(PTY_FRESH(20));
-  ASSERT_GT(PTY_FILL(20), 0);
+  ASSERT_TRUE(pty_fresh(20));
+  ASSERT_GT(pty_fill(20), 0);
   ASSERT_EQ(1, SER_OPEN(20, 9600));
-  SEND(std::string(81, 's'));
+  send(std::string(81, 's'));
   EXPECT_EQ(1, SER_WRITE_FAILED()) << "write to the held-off line: SER_WRITE_FAILED";
-  EXPECT_EQ("", hex_of(PTY_BYTES(20))) << "bytes the held-off line took";
-  SEND("late");  // the line has room again now
-  EXPECT_EQ("", hex_of(PTY_BYTES(20))) << "bytes sent after the failed write";
+  EXPECT_EQ("", hex_of(pty_bytes(20))) << "bytes the held-off line took";
+  send("late");  // the line has room again now
+  EXPECT_EQ("", hex_of(pty_bytes(20))) << "bytes sent after the failed write";
   SER_CLOSE();
 }
 
-DWORD WINAPI GONE_LATER(void* port) {
+DWORD WINAPI gone_later(void* port) {
   Sleep(500);
-  PTY_GONE((int)(INT_PTR)port);
+  pty_gone((int)(INT_PTR)port);
   return 0;
 }
 
 TEST(SerialChannel, ShortWriteIsRemembered) {
   // The pty stops taking bytes once its buffer is full, and the device goes away while
   // the write waits: the platform reports success with only part of the bytes written.
-  ASSERT_TRUE(PTY_FRESH(16));
+  ASSERT_TRUE(pty_fresh(16));
   ASSERT_EQ(1, SER_OPEN(16, 9600));
-  PTY_STALL(16);
-  HANDLE remover = CreateThread(NULL, 0, GONE_LATER, (void*)(INT_PTR)16, 0, NULL);
+  pty_stall(16);
+  HANDLE remover = CreateThread(NULL, 0, gone_later, (void*)(INT_PTR)16, 0, NULL);
   ASSERT_NE((HANDLE)NULL, remover);
-  SEND(std::string(1 << 20, 'x'));
+  send(std::string(1 << 20, 'x'));
   WaitForSingleObject(remover, INFINITE);
   CloseHandle(remover);
   EXPECT_EQ(1, SER_WRITE_FAILED()) << "1 MiB send cut short: SER_WRITE_FAILED";

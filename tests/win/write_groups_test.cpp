@@ -33,13 +33,13 @@ extern "C" int SER_CLOSE(void) {
 int SER_WRITE_FAILED(void) { return s_write_failed; }
 
 static std::vector<std::string> run_with(void (*change)(void)) {
-  START_PROGRAM();
-  WATCH_MESSAGE_BOXES();
+  start_program();
+  watch_message_boxes();
   if (change) change();
   s_calls.clear();
   SendDlgItemMessageW(g_main_window, ID_SEND, BM_CLICK, 0, 0);
-  PUMP();
-  END_PROGRAM();
+  pump();
+  end_program();
   return s_calls;
 }
 
@@ -57,7 +57,7 @@ TEST(WriteGroups, InitialWindowMakesSixWritesBetweenOpenAndClose) {
       "send 80808080", "close",
   };
   EXPECT_EQ(expected, run_with(NULL));
-  ASSERT_EQ(1u, TAKE_MESSAGE_BOXES().size());
+  ASSERT_EQ(1u, take_message_boxes().size());
 }
 
 TEST(WriteGroups, SendTextClearLeavesTheFourWritesOfTheCommand) {
@@ -73,7 +73,7 @@ TEST(WriteGroups, SendTextClearLeavesTheFourWritesOfTheCommand) {
               SendDlgItemMessageW(g_main_window, ID_NO_AUTO_DIM, BM_CLICK, 0, 0);
               SetDlgItemTextW(g_main_window, ID_DELAY, L"5");
             }));
-  ASSERT_EQ(1u, TAKE_MESSAGE_BOXES().size());
+  ASSERT_EQ(1u, take_message_boxes().size());
 }
 
 TEST(WriteGroups, FailedOpenWritesNothingAndDoesNotClose) {
@@ -81,7 +81,7 @@ TEST(WriteGroups, FailedOpenWritesNothingAndDoesNotClose) {
   std::vector<std::string> expected = {"open 42 9600"};
   EXPECT_EQ(expected, run_with([] { SetDlgItemTextW(g_main_window, ID_PORT, L"42"); }));
   s_open_result = 1;
-  std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+  std::vector<SeenMessageBox> boxes = take_message_boxes();
   ASSERT_EQ(1u, boxes.size());
   EXPECT_STREQ(L"Error", boxes[0].caption.c_str());
 }
@@ -92,7 +92,7 @@ TEST(WriteGroups, AFailedWriteStillSendsTheRestAndCloses) {
   s_write_failed = 0;
   EXPECT_EQ(8u, calls.size());
   EXPECT_EQ("close", calls.back());
-  std::vector<SeenMessageBox> boxes = TAKE_MESSAGE_BOXES();
+  std::vector<SeenMessageBox> boxes = take_message_boxes();
   ASSERT_EQ(1u, boxes.size());
   EXPECT_STREQ(L"Sending to the comm port failed.\rThe configuration may be incomplete.",
                boxes[0].text.c_str());

@@ -44,7 +44,7 @@ HWND wait_dialog(DWORD pid, const wchar_t* caption) {
   }
 }
 
-int START(const wchar_t* exe, const wchar_t* caption) {
+int start(const wchar_t* exe, const wchar_t* caption) {
   std::wstring command = L"\"" + std::wstring(exe) + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -68,7 +68,7 @@ int START(const wchar_t* exe, const wchar_t* caption) {
   return 0;
 }
 
-int RUN(DWORD pid, const wchar_t* caption) {
+int run(DWORD pid, const wchar_t* caption) {
   HWND window = find_dialog(pid, caption);
   if (!window) return fail("no such window");
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -93,8 +93,8 @@ int RUN(DWORD pid, const wchar_t* caption) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring action = argc == 4 ? argv[1] : L"";
-  int result = action == L"start" ? START(argv[2], argv[3])
-               : action == L"run" ? RUN(wcstoul(argv[2], NULL, 10), argv[3])
+  int result = action == L"start" ? start(argv[2], argv[3])
+               : action == L"run" ? run(wcstoul(argv[2], NULL, 10), argv[3])
                                   : fail("usage: bench_driver start EXE CAPTION | run PID CAPTION");
   std::fflush(stdout);
   return result;

@@ -5,7 +5,7 @@
 namespace {
 
 // Returns <run> with the stream ended there, as a view needs it; the run itself goes on.
-Module FINISHED(const Module& run) {
+Module finished_copy(const Module& run) {
   Module copy = run;
   module_finish(copy);
   return copy;
@@ -57,14 +57,14 @@ void live_take(LiveModule& live, const char* bytes, size_t count) {
 }
 
 std::string live_settle(LiveModule& live) {
-  Module finished = FINISHED(live.run);
+  Module finished = finished_copy(live.run);
   live.run_over = holds_configuration(finished);
   return run_header(live, "") + words_view(finished);
 }
 
 std::string live_final_view(const LiveModule& live) {
   if (live.runs == 0) return "== end: nothing received ==\n" + words_view(live.run);
-  return run_header(live, "end, last ") + words_view(FINISHED(live.run));
+  return run_header(live, "end, last ") + words_view(finished_copy(live.run));
 }
 
 std::string live_ready_view(const LiveModule& live) {
