@@ -8,7 +8,8 @@
 
 HWND g_main_window = NULL;
 
-const wchar_t MAIN_WINDOW_CAPTION[] = L"Glimmerset v1.1 (www.glimmerset.example)";
+const wchar_t MAIN_WINDOW_CAPTION[] =
+    L"Glimmerset v" GLIMMERSET_VERSION L" (www.glimmerset.example)";
 const DWORD MAIN_WINDOW_STYLE = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                                 DS_MODALFRAME | DS_CENTER | DS_SETFONT | DS_NOFAILCREATE |
                                 DS_3DLOOK;
