@@ -29,3 +29,9 @@ unsigned char delay_byte(int units) {
 unsigned char mode_flags(bool old_mode, bool write_protect, bool no_auto_dim) {
   return 0x80 | (old_mode ? 0x01 : 0) | (write_protect ? 0x02 : 0) | (no_auto_dim ? 0x04 : 0);
 }
+
+std::string configuration_command(unsigned char brightness, unsigned char startup,
+                                  unsigned char delay, unsigned char mode) {
+  const char options[] = {(char)brightness, (char)startup, (char)delay, (char)mode};
+  return CONFIG_COMMAND_START + std::string(options, 4) + CONFIG_COMMAND_END;
+}

@@ -26,3 +26,8 @@ unsigned char delay_byte(int units);
 
 // Returns 0x80 plus 0x01 for the old mode, 0x02 for write protection, 0x04 for no auto dim.
 unsigned char mode_flags(bool old_mode, bool write_protect, bool no_auto_dim);
+
+// Returns the whole configuration command: ESC "W", the four option bytes in the order the
+// module reads them, and the four fixed bytes.
+std::string configuration_command(unsigned char brightness, unsigned char startup,
+                                  unsigned char delay, unsigned char mode);

@@ -16,6 +16,10 @@ std::string build_screen_text(const std::string lines[4], bool four_lines,
   return text;
 }
 
+std::string screen_message(const std::string lines[4], bool four_lines, const CodePage& code_page) {
+  return FORM_FEED + build_screen_text(lines, four_lines, code_page);
+}
+
 // Returns the length of the well-formed UTF-8 sequence at <at>, or 1 when none starts there.
 // The second byte's range excludes overlong forms, surrogates and values above U+10FFFF, which
 // the platform's conversion turns into replacement characters.

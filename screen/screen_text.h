@@ -34,6 +34,9 @@ std::string PAD_LINE(const std::string& line, const CodePage& code_page);
 std::string build_screen_text(const std::string lines[4], bool four_lines,
                               const CodePage& code_page);
 
+// Returns the screen message: the form feed, then the screen text of build_screen_text.
+std::string screen_message(const std::string lines[4], bool four_lines, const CodePage& code_page);
+
 // Returns how many bytes of <bytes> fit in <limit> without splitting a character of
 // <code_page>: the longest prefix of whole characters. A byte that starts no complete
 // character (a lone lead byte at the end, a malformed or cut-off UTF-8 sequence) counts as

@@ -16,6 +16,6 @@ void text_step(void) {
     lines[2] = read_text(ID_LINE_3);
     lines[3] = read_text(ID_LINE_4);
   }
-  SER_SEND(FORM_FEED + build_screen_text(lines, four_lines, system_code_page()));
+  SER_SEND(screen_message(lines, four_lines, system_code_page()));
   if (store) SER_SEND(STORE_COMMAND);
 }
