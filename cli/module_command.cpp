@@ -1,4 +1,4 @@
-#include "tools/ptyhost/module_mode.h"
+#include "cli/module_command.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -15,15 +15,36 @@
 #include "module/picture.h"
 #include "module/state.h"
 #include "module/views.h"
-#include "tools/ptyhost/live_view.h"
-#include "tools/ptyhost/pty.h"
+#include "module/live.h"
+#include "cli/pty.h"
 
 namespace {
 
-const char USAGE[] =
-    "usage: ptyhost module [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n"
-    "       ptyhost module [--lines 4|2] [--png FILE] [--state FILE] [--link PATH|--device DEV]\n"
-    "       ptyhost module --hex [--link PATH|--device DEV]\n";
+const char HELP[] =
+    "usage: %1$s [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n"
+    "       %1$s [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n"
+    "       %1$s --hex [--link PATH | --device DEV]\n"
+    "\n"
+    "A model of the display module: shows what it would show and remember of the bytes a\n"
+    "configuration run sends, and every byte such a run would not send.\n"
+    "\n"
+    "  --read FILE|-     decode a captured stream (- for standard input); exit status 0 when\n"
+    "                    it is exactly what a configuration run sends, 1 when it holds\n"
+    "                    anomalies, 2 when a file cannot be read or written\n"
+    "  --json            the view as one JSON object instead of words (with --read)\n"
+    "  --lines 4|2       a 20x4 (default) or a 20x2 module\n"
+    "  --png FILE        a picture of the module's glass at power-up\n"
+    "  --state FILE      what the module remembers, kept in FILE from one run to the next\n"
+    "  --link PATH       listen on a fresh pseudo-terminal, linked at PATH\n"
+    "  --device DEV      listen on the serial device DEV, raw, at the speed it is set to\n"
+    "  --hex             print the bytes that arrive, in hex and as text\n"
+    "  -h, --help        this text\n"
+    "\n"
+    "Without --read it listens on a live line (a fresh pseudo-terminal, whose path it\n"
+    "prints, unless --device) and shows the view after every burst of bytes until Ctrl+C.\n";
+
+// The command as the user typed it, for messages.
+const char* s_name = "glimmerset module";
 
 // The line is taken to have fallen quiet after a burst once no byte came for this long: far
 // longer than the gap between two writes of one sender, far shorter than a person's pause.
@@ -41,7 +62,7 @@ struct ModuleArgs {
 };
 
 int failed(const std::string& message) {
-  fprintf(stderr, "module: %s\n", message.c_str());
+  fprintf(stderr, "%s: %s\n", s_name, message.c_str());
   return 2;
 }
 
@@ -82,7 +103,7 @@ bool parse(int argc, char** argv, ModuleArgs* args, std::string* error) {
       *error = "--lines takes 4 or 2";
       return false;
     } else {
-      *error = "unexpected argument '" + word + "' (see ptyhost module --help)";
+      *error = "unexpected argument '" + word + "' (see " + std::string(s_name) + " --help)";
       return false;
     }
   }
@@ -255,7 +276,7 @@ void settle(const ModuleArgs& args, Live& live) {
     if (error.empty()) {
       live.saved = record;
     } else {
-      fprintf(stderr, "module: %s\n", error.c_str());
+      fprintf(stderr, "%s: %s\n", s_name, error.c_str());
       live.failed = true;
     }
   }
@@ -282,7 +303,7 @@ void listen(const ModuleArgs& args, const Line& line, Live& live) {
     pollfd p = {line.fd, POLLIN, 0};
     poll(&p, 1, live.pending ? (int)(quiet_in > 0 ? quiet_in : 0) : 1000);
     if (!take_bytes(args, line, live)) {
-      fprintf(stderr, "module: %s\n", system_error(line.path + " is gone").c_str());
+      fprintf(stderr, "%s: %s\n", s_name, system_error(line.path + " is gone").c_str());
       live.failed = true;
       return;
     }
@@ -297,7 +318,7 @@ int live_mode(const ModuleArgs& args, const Module& module) {
     return failed(error);
   // On stderr, so that what arrives has standard output to itself.
   std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
-  fprintf(stderr, "module: %s on %s; Ctrl+C ends\n",
+  fprintf(stderr, "%s: %s on %s; Ctrl+C ends\n", s_name,
           args.hex ? "printing the bytes that arrive"
                    : ("a 20x" + std::to_string(module.lines) + " display").c_str(),
           where.c_str());
@@ -315,11 +336,12 @@ int live_mode(const ModuleArgs& args, const Module& module) {
 
 }  // namespace
 
-int module_mode(int argc, char** argv) {
+int module_command(const char* name, int argc, char** argv) {
   ModuleArgs args;
   std::string error;
-  if (argc == 1 && !strcmp(argv[0], "--help")) {
-    fputs(USAGE, stdout);
+  s_name = name;
+  if (argc == 1 && (!strcmp(argv[0], "--help") || !strcmp(argv[0], "-h"))) {
+    printf(HELP, name);
     return 0;
   }
   if (!parse(argc, argv, &args, &error)) return failed(error);

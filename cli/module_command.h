@@ -1,7 +1,8 @@
-// ptyhost module: the display module model on the command line.
+// glimmerset module: the display module model on the command line.
 #pragma once
 
-// Runs "ptyhost module ..." with <argv> after the word "module" (see its --help).
+// Runs "module" with the <argc> words of <argv> that follow it; <name> is the command as the
+// user typed it, for messages.
 //
 // With --read FILE|- it decodes a captured stream and returns 0 when the stream is exactly
 // what a configuration run sends, 1 when it holds anomalies, 2 when a file cannot be read or
@@ -12,4 +13,4 @@
 // words after every burst of bytes (or, with --hex, the bytes as they arrive), keeps
 // --state FILE and --png FILE up to date, and on SIGINT or SIGTERM prints a final view,
 // removes the link and returns 0 (2 when a file could not be written or the line is gone).
-int module_mode(int argc, char** argv);
+int module_command(const char* name, int argc, char** argv);

@@ -1,4 +1,4 @@
-#include "tools/ptyhost/pty.h"
+#include "cli/pty.h"
 
 #include <fcntl.h>
 #include <pty.h>

@@ -1,11 +1,11 @@
-// Pseudo-terminal pieces shared by the host's modes.
+// Pseudo-terminal pieces and the stop flag, shared by glimmerset and the tests' pty host.
 #pragma once
 
 #include <signal.h>
 
 #include <string>
 
-// Set by SIGINT or SIGTERM: every loop of the host ends once it sees it.
+// Set by SIGINT or SIGTERM: every waiting loop ends once it sees it.
 extern volatile sig_atomic_t stop_requested;
 
 // Returns a monotonic clock in milliseconds.

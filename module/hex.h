@@ -14,3 +14,16 @@ inline std::string hex_of(const std::string& bytes) {
   }
   return hex;
 }
+
+// Returns true and sets <bytes> when <hex> is lowercase hex pairs; false otherwise.
+inline bool bytes_of_hex(const std::string& hex, std::string* bytes) {
+  static const std::string digits = "0123456789abcdef";
+  if (hex.size() % 2) return false;
+  bytes->clear();
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    size_t high = digits.find(hex[i]), low = digits.find(hex[i + 1]);
+    if (high == std::string::npos || low == std::string::npos) return false;
+    *bytes += (char)(high * 16 + low);
+  }
+  return true;
+}

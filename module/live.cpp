@@ -1,4 +1,4 @@
-#include "tools/ptyhost/live_view.h"
+#include "module/live.h"
 
 #include "module/views.h"
 

@@ -9,19 +9,6 @@ namespace {
 const char HEADER[] = "glimmerset-module-state 1";
 const char NONE[] = "none";
 
-// Returns true and sets <bytes> when <hex> is pairs of hex digits.
-bool bytes_of_hex(const std::string& hex, std::string* bytes) {
-  static const std::string digits = "0123456789abcdef";
-  if (hex.size() % 2) return false;
-  bytes->clear();
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    size_t high = digits.find(hex[i]), low = digits.find(hex[i + 1]);
-    if (high == std::string::npos || low == std::string::npos) return false;
-    *bytes += (char)(high * 16 + low);
-  }
-  return true;
-}
-
 // A stored screen holds text bytes only, one full screen of them.
 bool screen_ok(const Module& module, const std::string& screen) {
   if (screen.size() != (size_t)module.lines * MODULE_COLUMNS) return false;

@@ -14,7 +14,8 @@
 
 #include "module/state.h"
 #include "module/views.h"
-#include "tools/ptyhost/live_view.h"
+#include "module/live.h"
+#include "spawn.h"
 
 namespace {
 
@@ -96,56 +97,14 @@ TEST(LiveModule, ALaterRunFindsWhatTheEarlierOneLeft) {
 
 namespace {
 
-// Generous for a loaded machine: only a program that never gets there fails.
-const int WAIT_MS = 20000;
-
-bool wait_for(const std::function<bool()>& condition) {
-  for (int waited = 0; waited < WAIT_MS; waited += 10) {
-    if (condition()) return true;
-    usleep(10000);
-  }
-  return condition();
-}
-
-std::string file_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Starts "ptyhost module <args>" with its output (and its messages) in <out>. Returns its
+// Starts "glimmerset module <args>" with its output (and its messages) in <out>. Returns its
 // pid, or -1.
-pid_t start(const std::vector<std::string>& args, const std::string& out) {
-  std::vector<std::string> words = {PTYHOST_EXE, "module"};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(&word[0]);
-  argv.push_back(NULL);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&files, 1, 2);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, PTYHOST_EXE, &files, NULL, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&files);
-  return pid;
+pid_t start(std::vector<std::string> args, const std::string& out) {
+  args.insert(args.begin(), "module");
+  return start_glimmerset(args, out);
 }
 
-// Waits for the program to end (after SIGTERM when <terminate>). Returns its exit code, or
-// -1 when it did not end normally or in time (it is then killed).
-int end(pid_t pid, bool terminate) {
-  int status = 0;
-  if (terminate) kill(pid, SIGTERM);
-  if (!wait_for([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-int stop(pid_t pid) { return end(pid, true); }
+int stop(pid_t pid) { return end_program(pid, true); }
 
 // Returns true once the program's output holds <text>.
 bool shows(const std::string& out, const std::string& text) {
@@ -220,7 +179,7 @@ TEST(LiveModule, OnADeviceUntilItGoesAway) {
   ASSERT_EQ((ssize_t)RUN.size(), write(master, RUN.data(), RUN.size()));
   EXPECT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
   close(master);
-  EXPECT_EQ(2, end(pid, false)) << "exit code once the device is gone";
+  EXPECT_EQ(2, end_program(pid, false)) << "exit code once the device is gone";
   std::string shown = file_text(out);
   EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==",
             first_line(shown.substr(shown.rfind("== "))));

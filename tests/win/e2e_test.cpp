@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "drive.h"
 #include "ptyhost_client.h"
@@ -15,8 +17,10 @@
 #endif
 
 static const wchar_t MAIN_TITLE[] = L"Glimmerset v1.1 (www.glimmerset.example)";
-static const int ID_PORT = 1012, ID_DELAY = 205, ID_BAUD_9600 = 135, ID_BRIGHT_100 = 225;
-static const int ID_SEND_TEXT = 250, ID_STORE_TO_EE = 255;
+static const int ID_PORT = 1012, ID_DELAY = 205, ID_BAUD_9600 = 135, ID_BAUD_2400 = 140;
+static const int ID_SHOW_STARTUP = 145, ID_WRITE_PROTECT = 190, ID_OLD_MODE = 195;
+static const int ID_BRIGHT_25 = 210, ID_BRIGHT_75 = 220, ID_BRIGHT_100 = 225;
+static const int ID_SEND_TEXT = 250, ID_STORE_TO_EE = 255, ID_NO_AUTO_DIM = 270;
 static const int ID_FOUR_LINES = 260, ID_TWO_LINES = 265;
 static const int ID_LINES[4] = {230, 235, 240, 245};
 
@@ -309,6 +313,66 @@ TEST_F(Glimmerset, FirstFocusIsTheDelayFieldHoweverActivationComes) {
         << "focus after Tab: " << focus_id(window_) << ", expected " << ID_BRIGHT_100
         << " (foreground " << GetForegroundWindow() << ", main " << window_ << ")";
     close_with_alt_f4(way.how);
+    end_process();
+    if (HasFatalFailure()) return;
+  }
+}
+
+// The window and the Linux command build their bytes from the same code; this proves that
+// the command's options mean what the window's controls mean.
+TEST_F(Glimmerset, SendsWhatTheLinuxCommandSendsForTheSameSettings) {
+  static const struct {
+    const char* what;
+    std::vector<int> clicks;                           // buttons clicked, in this order
+    std::vector<std::pair<int, std::wstring>> typed;   // a field's whole text, typed anew
+    std::vector<std::string> options;                  // glimmerset send's options for it
+  } cases[] = {
+      {"a start-up screen shown at 75 %",
+       {ID_SHOW_STARTUP, ID_BRIGHT_75},
+       {{ID_LINES[0], L"Gr\u00FC\u00DFe \u20AC"}, {ID_LINES[1], L"Pump 4"}, {ID_DELAY, L"42"}},
+       {"--line1", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", "--line2", "Pump 4", "--show-startup",
+        "--brightness", "75", "--delay", "42"}},
+      {"2x20 at 2400, every mode, not stored",
+       {ID_BAUD_2400, ID_TWO_LINES, ID_STORE_TO_EE, ID_WRITE_PROTECT, ID_OLD_MODE, ID_NO_AUTO_DIM,
+        ID_BRIGHT_25},
+       {{ID_LINES[1], L"second line"}},
+       {"--baud", "2400", "--screen", "2x20", "--no-store", "--write-protect", "--old-mode",
+        "--no-auto-dim", "--brightness", "25", "--line2", "second line"}},
+      {"no text, the longest delay",
+       {ID_SEND_TEXT},
+       {{ID_DELAY, L"120"}},
+       {"--no-text", "--delay", "120"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(pty_fresh(1));
+    ASSERT_TRUE(start());
+    for (const auto& field : c.typed) {
+      HWND box = GetDlgItem(window_, field.first);
+      ASSERT_TRUE(input_click(box));
+      ASSERT_TRUE(wait_until([&] { return focus_id(window_) == field.first; }, WAIT_MS));
+      // As a person clears a field: to its end, then back over what it holds.
+      ASSERT_TRUE(input_key(VK_END));
+      for (size_t n = control_text(window_, field.first).size(); n > 0; n--)
+        ASSERT_TRUE(input_key(VK_BACK));
+      ASSERT_TRUE(input_text(field.second));
+      ASSERT_TRUE(wait_until([&] { return control_text(window_, field.first) == field.second; },
+                             WAIT_MS))
+          << "field " << field.first << " after typing";
+    }
+    for (int id : c.clicks) {
+      LRESULT before = check_of(window_, id);
+      ASSERT_TRUE(input_click(GetDlgItem(window_, id)));
+      ASSERT_TRUE(wait_until([&] { return check_of(window_, id) != before; }, WAIT_MS))
+          << "button " << id << " did not change on a click";
+    }
+    int focus = focus_id(window_);
+    ASSERT_TRUE(input_key(VK_RETURN));
+    dismiss_done_box(c.what, focus);
+    std::string expected = glimmerset_send(c.options);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(hex_of(expected), hex_of(pty_bytes(1))) << "the window's bytes on COM1";
+    close_with_alt_f4(c.what);
     end_process();
     if (HasFatalFailure()) return;
   }

@@ -79,8 +79,7 @@ static std::string run(const std::string& command, bool* ok = nullptr) {
 
 static std::string unhex(const std::string& hex) {
   std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes += (char)strtol(hex.substr(i, 2).c_str(), nullptr, 16);
+  if (!bytes_of_hex(hex, &bytes)) ADD_FAILURE() << "the pty host sent no hex: " << hex;
   return bytes;
 }
 
@@ -145,3 +144,9 @@ void port_null(int port) { run("NULL " + std::to_string(port)); }
 void port_file(int port) { run("FILE " + std::to_string(port)); }
 
 std::string file_content(int port) { return unhex(run("CONTENT " + std::to_string(port))); }
+
+std::string glimmerset_send(const std::vector<std::string>& args) {
+  std::string joined;
+  for (const std::string& arg : args) joined += arg + '\n';
+  return unhex(run("SEND " + hex_of(joined)));
+}

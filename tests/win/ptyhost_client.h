@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "module/hex.h"
 
@@ -92,3 +93,7 @@ void port_file(int port);
 
 // Returns the current bytes of the plain file behind COM<port> (see port_file), or "".
 std::string file_content(int port);
+
+// Returns what "glimmerset send --output - <args>" writes, run by the host (the Linux program
+// beside it); "" and a failed test when it does not end with exit status 0.
+std::string glimmerset_send(const std::vector<std::string>& args);

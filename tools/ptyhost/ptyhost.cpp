@@ -21,33 +21,33 @@
 //       PACE n bps                           the line takes bps bytes a second: a writer
 //                                            waits while it is busy, until BYTES n
 //       GONE n                               close the master: the device went away
+//       SEND hex                             run "glimmerset send --output -" (the program
+//                                            beside this one) with the arguments that hex
+//                                            spells, one per line: OK <hex of its output>
 //
-//   ptyhost module ...
-//     The display module on a pty, a serial device or a captured stream (module_mode.h).
-//
-// Serving, it never opens a serial device of the machine: every link points at something
-// it made. The module opens one only when it is named with --device.
+// It never opens a serial device of the machine: every link points at something it made.
 #include <errno.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "cli/pty.h"
 #include "module/hex.h"
 #include "module/model.h"
 #include "module/views.h"
-#include "module_mode.h"
-#include "pty.h"
 
 namespace {
 
@@ -183,13 +183,20 @@ std::string do_file(int n) {
   return "OK";
 }
 
-std::string do_content(int n) {
-  FILE* f = fopen(file_path(n).c_str(), "rb");
-  if (!f) return std::string("ERR ") + file_path(n) + ": " + strerror(errno);
-  std::string bytes;
+// Returns true with the file's bytes in <bytes>, false when it cannot be read.
+bool read_file(const std::string& path, std::string* bytes) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return false;
   int c;
-  while ((c = fgetc(f)) != EOF) bytes += (char)c;
+  while ((c = fgetc(f)) != EOF) *bytes += (char)c;
   fclose(f);
+  return true;
+}
+
+std::string do_content(int n) {
+  std::string bytes;
+  if (!read_file(file_path(n), &bytes))
+    return std::string("ERR ") + file_path(n) + ": " + strerror(errno);
   return "OK " + hex_of(bytes);
 }
 
@@ -317,6 +324,44 @@ std::string point_at(int n, const std::string& target) {
   return "OK";
 }
 
+// Returns the path of the glimmerset program that was built beside this one.
+std::string glimmerset_path(void) {
+  char self[4096];
+  ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string path(self, length > 0 ? (size_t)length : 0);
+  return path.substr(0, path.rfind('/') + 1) + "glimmerset";
+}
+
+// Runs glimmerset send into standard output with the arguments that <hex> spells.
+std::string do_send(const std::string& hex) {
+  std::string joined;
+  if (!bytes_of_hex(hex, &joined)) return "ERR SEND takes hex";
+  std::vector<std::string> words = {glimmerset_path(), "send", "--output", "-"};
+  for (size_t at = 0, end; (end = joined.find('\n', at)) != std::string::npos; at = end + 1)
+    words.push_back(joined.substr(at, end - at));
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(&word[0]);
+  argv.push_back(NULL);
+  std::string out = link_dir + "/send.out", err = link_dir + "/send.err";
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid;
+  int status = -1;
+  bool started = posix_spawn(&pid, argv[0], &files, NULL, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&files);
+  if (!started) return "ERR cannot run " + words[0] + ": " + strerror(errno);
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  std::string output, message;
+  read_file(out, &output);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "OK " + hex_of(output);
+  read_file(err, &message);
+  return "ERR exit status " + std::to_string(WEXITSTATUS(status)) + ": " +
+         message.substr(0, message.find('\n'));
+}
+
 std::string run_command(const std::string& line) {
   std::vector<std::string> words;
   size_t at = 0;
@@ -326,6 +371,7 @@ std::string run_command(const std::string& line) {
     if (end > at) words.push_back(line.substr(at, end - at));
     at = end + 1;
   }
+  if (words.size() == 2 && words[0] == "SEND") return do_send(words[1]);
   if (words.size() < 2) return "ERR expected: COMMAND n [...]";
   int n = atoi(words[1].c_str());
   if (n < 1 || n > PORTS)
@@ -446,8 +492,7 @@ void on_stop(int) { stop_requested = 1; }
 
 int usage() {
   fprintf(stderr,
-          "usage: ptyhost serve --dir LINKDIR --port-file FILE\n"
-          "       ptyhost module ... (ptyhost module --help)\n");
+          "usage: ptyhost serve --dir LINKDIR --port-file FILE\n");
   return 2;
 }
 
@@ -460,7 +505,6 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &stop, NULL);
   sigaction(SIGTERM, &stop, NULL);
   std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "module") return module_mode(argc - 2, argv + 2);
   if (mode == "serve" && argc == 6 && std::string(argv[2]) == "--dir" &&
       std::string(argv[4]) == "--port-file")
     return serve(argv[3], argv[5]);

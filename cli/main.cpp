@@ -1,0 +1,69 @@
+// glimmerset: the display's power-up configuration from a Linux shell (send), and the model of
+// the display module (module).
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "cli/module_command.h"
+#include "cli/pty.h"
+#include "cli/send.h"
+
+namespace {
+
+const char HELP[] =
+    "usage: glimmerset send (--port DEVICE | --output FILE) [options]\n"
+    "       glimmerset module [options]\n"
+    "       glimmerset --version\n"
+    "\n"
+    "Sets the power-up options of a serial vacuum-fluorescent display (20x4 or 20x2).\n"
+    "\n"
+    "  send      send the start-up screen and the power-up options to the display\n"
+    "  module    show what the display module makes of the bytes it is sent\n"
+    "\n"
+    "glimmerset COMMAND --help describes each command; man glimmerset has examples.\n";
+
+void on_stop(int) { stop_requested = 1; }
+
+// Ctrl+C ends a wait on the line at once, and the command still closes what it opened: a
+// serial port closed with output queued would hold the exit for up to 30 s.
+void catch_stop_signals(void) {
+  struct sigaction stop = {};
+  stop.sa_handler = on_stop;  // no SA_RESTART: a waiting poll returns to look at the flag
+  sigaction(SIGINT, &stop, NULL);
+  sigaction(SIGTERM, &stop, NULL);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+// Returns the command as the user typed it: "glimmerset send", or the name of a wrapper that
+// runs the program under another name (argv[0]).
+std::string command_name(const char* argv0, const char* command) {
+  const char* base = strrchr(argv0, '/');
+  bool ours = !strcmp(base ? base + 1 : argv0, "glimmerset");
+  return ours ? std::string("glimmerset ") + command : std::string(argv0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--help" || first == "-h") {
+    fputs(HELP, stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    puts("glimmerset " GLIMMERSET_VERSION);
+    return 0;
+  }
+  catch_stop_signals();
+  if (first == "send" || first == "module") {
+    std::string name = command_name(argv[0], argv[1]);
+    return first == "send" ? send_command(name.c_str(), argc - 2, argv + 2)
+                           : module_command(name.c_str(), argc - 2, argv + 2);
+  }
+  fprintf(stderr, first.empty() ? "glimmerset: no command given (see glimmerset --help)\n"
+                                : "glimmerset: unknown command '%s' (see glimmerset --help)\n",
+          first.c_str());
+  return 2;
+}

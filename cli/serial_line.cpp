@@ -1,0 +1,188 @@
+#include "cli/serial_line.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "cli/pty.h"
+#include "serial/line_state.h"
+
+namespace {
+
+const struct {
+  unsigned long rate;
+  speed_t code;
+} SPEEDS[] = {{1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}};
+
+speed_t speed_code(unsigned long rate) {
+  for (const auto& s : SPEEDS)
+    if (s.rate == rate) return s.code;
+  return B0;
+}
+
+unsigned long speed_rate(speed_t code) {
+  for (const auto& s : SPEEDS)
+    if (s.code == code) return s.rate;
+  return 0;
+}
+
+// Returns the cause of a failed call in the words a user acts on.
+std::string cause(int error) {
+  switch (error) {
+    case ENOENT:
+      return "no such device";
+    case EACCES:
+    case EPERM:
+      return "permission denied (is the user in the group that owns the device?)";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "in use by another program";
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+      return "the device went away";
+    default:
+      return strerror(error);
+  }
+}
+
+// Returns false for a character device that the kernel files under another class than
+// tty (a watchdog, a disk): opening one alone can act on the machine. Devices that sysfs
+// does not list (pseudo-terminals among them) are told apart after the open, by isatty.
+bool may_be_terminal(const struct stat& device) {
+  char path[64], target[256];
+  snprintf(path, sizeof path, "/sys/dev/char/%u:%u/subsystem", major(device.st_rdev),
+           minor(device.st_rdev));
+  ssize_t length = readlink(path, target, sizeof target - 1);
+  if (length < 0) return true;
+  target[length] = '\0';
+  const char* name = strrchr(target, '/');
+  return strcmp(name ? name + 1 : target, "tty") == 0;
+}
+
+// The line as the serial channel's shared check sees it.
+LineState line_state_of(const termios& t) {
+  int size = (t.c_cflag & CSIZE) == CS8 ? 8 : (t.c_cflag & CSIZE) == CS7 ? 7 : 6;
+  int parity = !(t.c_cflag & PARENB) ? 0 : (t.c_cflag & PARODD) ? 1 : 2;
+  LineState state = {speed_rate(cfgetospeed(&t)), size, parity, (t.c_cflag & CSTOPB) ? 2 : 0,
+                     t.c_cc[VSTART], t.c_cc[VSTOP]};
+  return state;
+}
+
+// Raw 8N1 at <rate>: no output processing, no echo, no line discipline in the way. Hardware
+// flow control stays as the port holds it; CLOCAL, so that a display without a carrier line
+// neither blocks nor hangs up the port. Returns "" or the reason the line refused.
+std::string set_line(int fd, unsigned long rate) {
+  termios t;
+  if (tcgetattr(fd, &t) != 0) return cause(errno);
+  tcflag_t hardware_flow = t.c_cflag & CRTSCTS;
+  cfmakeraw(&t);
+  t.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
+  t.c_cflag |= CS8 | CLOCAL | CREAD | hardware_flow;
+  cfsetispeed(&t, speed_code(rate));
+  cfsetospeed(&t, speed_code(rate));
+  if (tcsetattr(fd, TCSANOW, &t) != 0 || tcgetattr(fd, &t) != 0) return cause(errno);
+  // tcsetattr succeeds when any one setting was taken.
+  if (!line_state_fits(line_state_of(t), rate))
+    return "the line does not take 8 data bits, no parity and one stop bit at " +
+           std::to_string(rate) + " bit/s";
+  return "";
+}
+
+std::string seconds(long long ms) {
+  char text[32];
+  snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
+  return text;
+}
+
+// Returns the time limit for <count> bytes at <rate>: the Windows channel's write time-outs.
+long long limit_ms(unsigned long rate, size_t count) {
+  WriteTimeouts limits = write_timeouts_for(rate);
+  return (long long)limits.per_byte_ms * (long long)count + (long long)limits.constant_ms;
+}
+
+// Waits until <fd> takes more bytes, the deadline passes or a stop is asked for. Returns
+// nothing; the caller looks again.
+void wait_writable(int fd, long long deadline) {
+  long long left = deadline - now_ms();
+  pollfd p = {fd, POLLOUT, 0};
+  if (left > 0 && !stop_requested) poll(&p, 1, left < 100 ? (int)left : 100);
+}
+
+std::string write_all(int fd, unsigned long rate, const std::string& bytes) {
+  long long limit = limit_ms(rate, bytes.size()), deadline = now_ms() + limit;
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + sent, bytes.size() - sent);
+    if (n > 0) {
+      sent += (size_t)n;
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return cause(errno);
+    if (stop_requested) return "interrupted";
+    if (now_ms() >= deadline)
+      return sent == 0 ? "the line took no bytes for " + seconds(limit)
+                       : "the line took only " + std::to_string(sent) + " of " +
+                             std::to_string(bytes.size()) + " bytes in " + seconds(limit);
+    wait_writable(fd, deadline);
+  }
+  return "";
+}
+
+// Returns the bytes the driver still holds for the line, 0 when it cannot tell.
+int queued(int fd) {
+  int count = 0;
+  return ioctl(fd, TIOCOUTQ, &count) == 0 ? count : 0;
+}
+
+// The bytes are written once they have left the driver: a line held off by flow control,
+// or an adapter that stopped, keeps them queued.
+std::string wait_until_sent(int fd, unsigned long rate) {
+  int left = queued(fd);
+  long long limit = limit_ms(rate, (size_t)left), deadline = now_ms() + limit;
+  while ((left = queued(fd)) > 0) {
+    if (stop_requested) return "interrupted";
+    if (now_ms() >= deadline)
+      return "the line did not send the last " + std::to_string(left) + " bytes within " +
+             seconds(limit);
+    usleep(5000);
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string serial_line_open(const char* path, unsigned long rate, int* fd) {
+  struct stat device;
+  if (stat(path, &device) != 0) return cause(errno);
+  if (!S_ISCHR(device.st_mode) || !may_be_terminal(device)) return "not a serial device";
+  *fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (*fd < 0) return cause(errno);
+  std::string error;
+  if (!isatty(*fd))
+    error = "not a serial device";
+  else if (flock(*fd, LOCK_EX | LOCK_NB) != 0)
+    error = cause(errno);
+  else
+    error = set_line(*fd, rate);
+  if (!error.empty()) close(*fd);
+  return error;
+}
+
+std::string serial_line_send(int fd, unsigned long rate, const std::string& bytes) {
+  std::string error = write_all(fd, rate, bytes);
+  return error.empty() ? wait_until_sent(fd, rate) : error;
+}
+
+void serial_line_close(int fd, bool discard) {
+  if (discard) tcflush(fd, TCOFLUSH);
+  close(fd);
+}

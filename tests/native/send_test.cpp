@@ -1,0 +1,284 @@
+// glimmerset send on pseudo-terminals: the bytes and line settings a display gets, and how a
+// line that cannot be used, or arguments that are wrong, end the run.
+#include <errno.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/pty.h"
+#include "module/hex.h"
+#include "spawn.h"
+
+namespace {
+
+const std::string STORE = "\x1BX0";
+
+std::string screen(const std::vector<std::string>& lines) {
+  std::string text = "\x0C";
+  for (const std::string& line : lines) text += line + std::string(20 - line.size(), ' ');
+  return text;
+}
+
+std::string config(unsigned char brightness, unsigned char startup, unsigned char delay,
+                   unsigned char mode) {
+  return std::string("\x1BW") + (char)brightness + (char)startup + (char)delay + (char)mode +
+         std::string(4, '\x80');
+}
+
+// The bytes of the window's initial state.
+const std::string INITIAL = screen({"", "", "", ""}) + STORE + config(0x83, 0x80, 0x80, 0x80);
+
+// A display's line: the test reads the master, glimmerset is given the slave's path.
+struct Pty {
+  int master = -1;
+  int slave = -1;
+  std::string path;
+};
+
+// Opens a raw pty at 19200 bit/s with two stop bits and output processing on, and with
+// hardware flow control as <crtscts> says: a port left behind by another program.
+Pty open_pty(bool crtscts = false) {
+  Pty pty;
+  char name[256];
+  if (openpty(&pty.master, &pty.slave, name, NULL, NULL) != 0) return pty;
+  pty.path = name;
+  fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK);
+  // glimmerset must not inherit the far side: closing it here is a device going away.
+  fcntl(pty.master, F_SETFD, FD_CLOEXEC);
+  fcntl(pty.slave, F_SETFD, FD_CLOEXEC);
+  termios t;
+  tcgetattr(pty.slave, &t);
+  cfmakeraw(&t);
+  cfsetspeed(&t, B19200);
+  t.c_cflag |= CSTOPB | (crtscts ? CRTSCTS : 0);
+  t.c_oflag |= OPOST;
+  tcsetattr(pty.slave, TCSANOW, &t);
+  return pty;
+}
+
+void close_pty(Pty& pty) {
+  if (pty.master >= 0) close(pty.master);
+  if (pty.slave >= 0) close(pty.slave);
+  pty = Pty();
+}
+
+// Returns what the display received: glimmerset has ended, so it is all in the pty.
+std::string received(const Pty& pty) {
+  std::string bytes;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(pty.master, buffer, sizeof buffer)) > 0) bytes.append(buffer, (size_t)got);
+  return bytes;
+}
+
+// Holds the line off as a display that stopped taking bytes: the pty is filled from the
+// slave side until nothing more fits for half a second, raw as glimmerset writes (with
+// output processing on, a full tty still takes a short raw write).
+void fill(const Pty& pty) {
+  termios t;
+  tcgetattr(pty.slave, &t);
+  cfmakeraw(&t);
+  tcsetattr(pty.slave, TCSANOW, &t);
+  int fd = open(pty.path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+  const std::string filler(4096, 'f');
+  for (long long last_taken = now_ms(); now_ms() - last_taken < 500;)
+    if (write(fd, filler.data(), filler.size()) > 0) last_taken = now_ms();
+  close(fd);
+}
+
+struct Outcome {
+  int code = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+  long long ms = 0;
+};
+
+// Runs "glimmerset send <args>" to its end.
+Outcome send(std::vector<std::string> args) {
+  std::string out = testing::TempDir() + "send_out", err = testing::TempDir() + "send_err";
+  args.insert(args.begin(), "send");
+  Outcome o;
+  long long start = now_ms();
+  pid_t pid = start_glimmerset(args, out, err);
+  o.code = pid > 0 ? end_program(pid, false) : -1;
+  o.ms = now_ms() - start;
+  o.out = file_text(out);
+  o.err = file_text(err);
+  return o;
+}
+
+}  // namespace
+
+TEST(Send, BytesAndLineSettingsAtBothRates) {
+  static const struct {
+    const char* what;
+    std::vector<std::string> options;
+    std::string bytes;
+  } cases[] = {
+      {"the window's initial state", {}, INITIAL},
+      {"every option changed",
+       {"--screen", "2x20", "--line1", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", "--line2",
+        "20 characters long!", "--show-startup", "--brightness=75", "--delay", "42",
+        "--write-protect", "--old-mode", "--no-auto-dim"},
+       screen({"Gr\xFC\xDF" "e \x80", "20 characters long!"}) + STORE +
+           config(0x82, 0x81, 0x2A, 0x87)},
+      {"no text", {"--no-text", "--brightness", "25", "--delay", "120"},
+       config(0x80, 0x80, 0x78, 0x80)},
+      {"no store, another code page",
+       {"--no-store", "--codepage", "CP437", "--line1", "\xC3\xA9", "--line4", "x"},
+       screen({"\x82", "", "", "x"}) + config(0x83, 0x80, 0x80, 0x80)},
+  };
+  for (const char* rate : {"9600", "2400"}) {
+    for (const auto& c : cases) {
+      std::string what = std::string(c.what) + " at " + rate;
+      bool crtscts = &c - cases == 1;
+      Pty pty = open_pty(crtscts);
+      std::vector<std::string> args = c.options;
+      args.insert(args.end(), {"--baud", rate, "--port", pty.path});
+      Outcome o = send(args);
+      EXPECT_EQ(0, o.code) << what << ": " << o.err;
+      EXPECT_EQ("Configuration complete.\n", o.err) << what;
+      EXPECT_EQ(hex_of(c.bytes), hex_of(received(pty))) << what << ": bytes on the line";
+      termios t;
+      ASSERT_EQ(0, tcgetattr(pty.slave, &t));
+      EXPECT_EQ(atoi(rate) == 9600 ? B9600 : B2400, cfgetospeed(&t)) << what << ": speed";
+      EXPECT_EQ((tcflag_t)CS8, t.c_cflag & CSIZE) << what << ": data bits";
+      EXPECT_FALSE(t.c_cflag & (PARENB | CSTOPB)) << what << ": parity or two stop bits";
+      EXPECT_FALSE(t.c_oflag & OPOST) << what << ": output processing";
+      EXPECT_EQ(crtscts, (t.c_cflag & CRTSCTS) != 0) << what << ": hardware flow control kept";
+      close_pty(pty);
+
+      std::string file = testing::TempDir() + "send_output";
+      args.resize(args.size() - 2);
+      args.insert(args.end(), {"--output", file});
+      EXPECT_EQ(0, send(args).code) << what << " into a file";
+      EXPECT_EQ(hex_of(c.bytes), hex_of(file_text(file))) << what << ": bytes in the file";
+      remove(file.c_str());
+    }
+  }
+}
+
+TEST(Send, AHeldOffLineEndsTheRunWithinFiveSeconds) {
+  for (const char* rate : {"9600", "2400"}) {
+    Pty pty = open_pty();
+    fill(pty);
+    Outcome o = send({"--port", pty.path, "--baud", rate});
+    EXPECT_EQ(1, o.code) << rate;
+    EXPECT_NE(std::string::npos, o.err.find(pty.path + ": the line took no bytes for")) << o.err;
+    EXPECT_LT(o.ms, 5000) << rate << ": the run lasted " << o.ms << " ms";
+    close_pty(pty);
+  }
+}
+
+TEST(Send, ADeviceThatGoesAwayDuringTheRun) {
+  Pty pty = open_pty();
+  fill(pty);
+  std::string out = testing::TempDir() + "send_gone";
+  pid_t pid = start_glimmerset({"send", "--port", pty.path, "--baud", "2400"}, out);
+  ASSERT_GT(pid, 0);
+  // Once the program has the device open, the far side goes: the line is held off
+  // meanwhile, so the run is still waiting for it.
+  std::string fd_dir = "/proc/" + std::to_string(pid) + "/fd/";
+  ASSERT_TRUE(wait_for([&] {
+    for (int fd = 3; fd < 16; fd++) {
+      char target[256] = "";
+      ssize_t n = readlink((fd_dir + std::to_string(fd)).c_str(), target, sizeof target - 1);
+      if (n > 0 && pty.path == std::string(target, (size_t)n)) return true;
+    }
+    return false;
+  }));
+  close(pty.master);
+  pty.master = -1;
+  EXPECT_EQ(1, end_program(pid, false));
+  EXPECT_EQ("glimmerset send: " + pty.path + ": the device went away\n", file_text(out));
+  close_pty(pty);
+}
+
+TEST(Send, RefusesWhatIsNoSerialLineUntouched) {
+  std::string dir = testing::TempDir() + "send_test.XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(&dir[0]));
+  std::string file = dir + "/capture.bin";
+  FILE* f = fopen(file.c_str(), "wb");
+  fputs("untouched", f);
+  fclose(f);
+  static const struct {
+    std::string port, cause;
+  } cases[] = {
+      {"/dev/null", "not a serial device"},
+      {file, "not a serial device"},
+      {dir, "not a serial device"},
+      {dir + "/missing", "no such device"},
+  };
+  for (const auto& c : cases) {
+    Outcome o = send({"--port", c.port});
+    EXPECT_EQ(1, o.code) << c.port;
+    EXPECT_EQ("glimmerset send: " + c.port + ": " + c.cause + "\n", o.err) << c.port;
+  }
+  EXPECT_EQ("untouched", file_text(file)) << "the plain file";
+  ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
+}
+
+TEST(Send, ALineAnotherProgramHoldsIsInUse) {
+  Pty pty = open_pty();
+  int holder = open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_EQ(0, flock(holder, LOCK_EX));
+  Outcome o = send({"--port", pty.path});
+  EXPECT_EQ(1, o.code);
+  EXPECT_EQ("glimmerset send: " + pty.path + ": in use by another program\n", o.err);
+  EXPECT_EQ("", hex_of(received(pty))) << "bytes on a line another program holds";
+  close(holder);
+  close_pty(pty);
+}
+
+TEST(Send, WrongArgumentsLeaveTheLineUntouched) {
+  static const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--baud", "1200"}, "--baud '1200': must be 9600 or 2400"},
+      {{"--screen", "4x40"}, "--screen '4x40': must be 4x20 or 2x20"},
+      {{"--brightness", "60"}, "--brightness '60': must be 25, 50, 75 or 100"},
+      {{"--delay", "121"}, "--delay '121': must be a whole number from 0 to 120 (units of 0.5 s)"},
+      {{"--delay", "1.5"}, "--delay '1.5': must be a whole number from 0 to 120 (units of 0.5 s)"},
+      {{"--line1", "twenty-one characters"},
+       "--line1 'twenty-one characters': 21 bytes in windows-1252, more than the 20 of a line "
+       "(\"s\" is the first character that does not fit)"},
+      {{"--line2", "\xE2\x86\x92 exit"},
+       "--line2 '\xE2\x86\x92 exit': \"\xE2\x86\x92\" (U+2192) is not in windows-1252"},
+      {{"--line3", "a\tb"}, "--line3 'a\tb': control character U+0009"},
+      {{"--line1", "\xFF"}, "--line1 '\xFF': not valid UTF-8 text (at byte 1)"},
+      {{"--screen", "2x20", "--line4", "x"}, "--line4: a 2x20 screen has no line 4"},
+      {{"--no-text", "--line1", "x"}, "--line1: --no-text sends no screen text"},
+      {{"--codepage", "no-such-code-page"},
+       "--codepage 'no-such-code-page': the system knows no such code page"},
+      {{"--codepage", "UTF-16"},
+       "--codepage 'UTF-16': not a code page that keeps ASCII as single bytes"},
+      {{"--delay", "1", "--delay", "2"}, "--delay is given twice"},
+      {{"--delay"}, "--delay needs a value"},
+      {{"--no-store=yes"}, "--no-store takes no value"},
+      {{"--speed", "9600"}, "unknown option '--speed'"},
+      {{"--output", "-"}, "give one of --port DEVICE and --output FILE"},
+  };
+  for (const auto& c : cases) {
+    Pty pty = open_pty();
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), {"--port", pty.path});
+    Outcome o = send(args);
+    std::string what = c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
+    EXPECT_EQ(2, o.code) << what;
+    EXPECT_EQ("glimmerset send: " + c.message + " (see glimmerset send --help)\n", o.err) << what;
+    EXPECT_EQ("", hex_of(received(pty))) << what << ": bytes on the line";
+    termios t;
+    tcgetattr(pty.slave, &t);
+    EXPECT_EQ(B19200, cfgetospeed(&t)) << what << ": the line's speed";
+    close_pty(pty);
+  }
+}

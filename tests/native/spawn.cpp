@@ -1,0 +1,56 @@
+#include "spawn.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+bool wait_for(const std::function<bool()>& condition) {
+  for (int waited = 0; waited < WAIT_MS; waited += 10) {
+    if (condition()) return true;
+    usleep(10000);
+  }
+  return condition();
+}
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& out,
+                       const std::string& err) {
+  std::vector<std::string> words = {GLIMMERSET_EXE};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(&word[0]);
+  argv.push_back(NULL);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (err.empty())
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
+  else
+    posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, GLIMMERSET_EXE, &files, NULL, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&files);
+  return pid;
+}
+
+int end_program(pid_t pid, bool terminate) {
+  int status = 0;
+  if (terminate) kill(pid, SIGTERM);
+  if (!wait_for([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
