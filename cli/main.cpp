@@ -62,8 +62,9 @@ int main(int argc, char** argv) {
     return first == "send" ? send_command(name.c_str(), argc - 2, argv + 2)
                            : module_command(name.c_str(), argc - 2, argv + 2);
   }
-  fprintf(stderr, first.empty() ? "glimmerset: no command given (see glimmerset --help)\n"
-                                : "glimmerset: unknown command '%s' (see glimmerset --help)\n",
+  fprintf(stderr,
+          first.empty() ? "glimmerset: no command given (see glimmerset --help)\n"
+                        : "glimmerset: unknown command '%s' (see glimmerset --help)\n",
           first.c_str());
   return 2;
 }

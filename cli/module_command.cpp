@@ -24,6 +24,7 @@ const char HELP[] =
     "usage: %1$s [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n"
     "       %1$s [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n"
     "       %1$s --hex [--link PATH | --device DEV]\n"
+    "       (live lines also take --capture FILE)\n"
     "\n"
     "A model of the display module: shows what it would show and remember of the bytes a\n"
     "configuration run sends, and every byte such a run would not send.\n"
@@ -38,10 +39,12 @@ const char HELP[] =
     "  --link PATH       listen on a fresh pseudo-terminal, linked at PATH\n"
     "  --device DEV      listen on the serial device DEV, raw, at the speed it is set to\n"
     "  --hex             print the bytes that arrive, in hex and as text\n"
+    "  --capture FILE    append every byte that arrives on the live line to FILE, raw\n"
     "  -h, --help        this text\n"
     "\n"
     "Without --read it listens on a live line (a fresh pseudo-terminal, whose path it\n"
-    "prints, unless --device) and shows the view after every burst of bytes until Ctrl+C.\n";
+    "prints, unless --device) and shows the view after every configuration run (or, when\n"
+    "none comes, once the line has been quiet for a second) until Ctrl+C.\n";
 
 // The command as the user typed it, for messages.
 const char* s_name = "glimmerset module";
@@ -49,6 +52,9 @@ const char* s_name = "glimmerset module";
 // The line is taken to have fallen quiet after a burst once no byte came for this long: far
 // longer than the gap between two writes of one sender, far shorter than a person's pause.
 const long long QUIET_MS = 100;
+// A run whose configuration command has not come yet is shown once the line has been quiet
+// this long: the sender has stopped, or sends something other than a configuration run.
+const long long UNFINISHED_RUN_MS = 1000;
 
 struct ModuleArgs {
   int lines = 4;
@@ -59,6 +65,7 @@ struct ModuleArgs {
   const char* read = NULL;
   const char* link = NULL;
   const char* device = NULL;
+  const char* capture = NULL;
 };
 
 int failed(const std::string& message) {
@@ -70,8 +77,8 @@ std::string system_error(const std::string& what) { return what + ": " + strerro
 
 // Returns the error for options that do not go together, or "".
 std::string conflict(const ModuleArgs& args) {
-  if (args.read && (args.hex || args.link || args.device))
-    return "--read decodes a file; --hex, --link and --device are for a live line";
+  if (args.read && (args.hex || args.link || args.device || args.capture))
+    return "--read decodes a file; --hex, --link, --device and --capture are for a live line";
   if (!args.read && args.json) return "--json is for --read; a live line is shown in words";
   if (args.link && args.device) return "--link and --device exclude each other";
   if (args.hex && (args.png || args.state)) return "--hex shows the bytes only: no --png, --state";
@@ -83,12 +90,13 @@ bool parse(int argc, char** argv, ModuleArgs* args, std::string* error) {
   for (int i = 0; i < argc; i++) {
     std::string word = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : NULL;
-    const char** target = word == "--png"      ? &args->png
-                          : word == "--state"  ? &args->state
-                          : word == "--read"   ? &args->read
-                          : word == "--link"   ? &args->link
-                          : word == "--device" ? &args->device
-                                               : NULL;
+    const char** target = word == "--png"       ? &args->png
+                          : word == "--state"   ? &args->state
+                          : word == "--read"    ? &args->read
+                          : word == "--link"    ? &args->link
+                          : word == "--device"  ? &args->device
+                          : word == "--capture" ? &args->capture
+                                                : NULL;
     if (word == "--json") {
       args->json = true;
     } else if (word == "--hex") {
@@ -163,7 +171,7 @@ bool load_state(const char* path, Module& module, std::string* error) {
   }
   if (found == 0) return true;
   if (state_load(text, &module, error)) return true;
-  *error = std::string(path) + ": " + *error;
+  *error = std::string(path) + ": " + *error + "; delete the file to start with a fresh module";
   return false;
 }
 
@@ -257,30 +265,49 @@ void print_hex(const char* bytes, size_t count, unsigned long long offset) {
   fflush(stdout);
 }
 
-// The live module and what it last saved.
+// The live module, what it last saved and what it last showed.
 struct Live {
   LiveModule module;
-  std::string saved;     // the state record last written; "" before the first
-  bool failed = false;   // a file could not be written
-  bool pending = false;  // bytes arrived that no view shows yet
+  std::string saved;    // the state record last written; "" before the first
+  bool failed = false;  // a file could not be written
+  bool settled = true;  // the line has been quiet since the last bytes arrived
+  bool shown = true;    // a view, or the hex dump, shows every byte that arrived
   long long last_byte_ms = 0;
+  int capture = -1;  // --capture, or -1
 };
 
-// Shows the run after a burst, and saves the files when what the module remembers changed.
-void settle(const ModuleArgs& args, Live& live) {
-  std::string view = live_settle(live.module);
-  live.pending = false;
+void fail_live(Live& live, const std::string& error) {
+  fprintf(stderr, "%s: %s\n", s_name, error.c_str());
+  live.failed = true;
+}
+
+// Saves the files when what the module remembers changed. Returns nothing.
+void save_changes(const ModuleArgs& args, Live& live) {
   std::string record = state_text(live.module.run);
-  if (record != live.saved) {
-    std::string error = save_files(args, live.module.run);
-    if (error.empty()) {
-      live.saved = record;
-    } else {
-      fprintf(stderr, "%s: %s\n", s_name, error.c_str());
-      live.failed = true;
-    }
+  if (record == live.saved) return;
+  std::string error = save_files(args, live.module.run);
+  if (error.empty())
+    live.saved = record;
+  else
+    fail_live(live, error);
+}
+
+void show_run(Live& live) {
+  show(live_run_view(live.module));
+  live.shown = true;
+}
+
+// After a burst: a run that has ended is shown at once, one still waiting for its
+// configuration command once the line has been quiet for a second.
+void after_burst(const ModuleArgs& args, Live& live) {
+  long long quiet = now_ms() - live.last_byte_ms;
+  if (!live.settled && quiet >= QUIET_MS) {
+    live.settled = true;
+    bool over = live_settle(live.module);
+    save_changes(args, live);
+    if (over && !live.shown) show_run(live);
   }
-  show(view);
+  if (live.settled && !live.shown && quiet >= UNFINISHED_RUN_MS) show_run(live);
 }
 
 // Reads what the line holds now. Returns false when the line is gone (a device unplugged).
@@ -289,45 +316,69 @@ bool take_bytes(const ModuleArgs& args, const Line& line, Live& live) {
   ssize_t got;
   while ((got = read(line.fd, buffer, sizeof buffer)) > 0) {
     if (args.hex) print_hex(buffer, (size_t)got, live.module.received);
+    if (live.capture >= 0 && write(live.capture, buffer, (size_t)got) != got) {
+      fail_live(live, system_error(std::string("cannot write ") + args.capture));
+      close(live.capture);
+      live.capture = -1;
+    }
     live_take(live.module, buffer, (size_t)got);
-    live.pending = !args.hex;
+    live.settled = false;
+    live.shown = args.hex;
     live.last_byte_ms = now_ms();
   }
   return got < 0 && (errno == EAGAIN || errno == EINTR);
 }
 
+// Returns how long to wait for the line before looking at the quiet again, in ms.
+int wait_ms(const Live& live) {
+  long long due = !live.settled ? live.last_byte_ms + QUIET_MS
+                  : !live.shown ? live.last_byte_ms + UNFINISHED_RUN_MS
+                                : now_ms() + 1000;
+  long long left = due - now_ms();
+  return left > 0 ? (int)left : 0;
+}
+
 // Shows the bytes from <line> as they arrive until SIGINT or SIGTERM or the line is gone.
 void listen(const ModuleArgs& args, const Line& line, Live& live) {
   while (!stop_requested) {
-    long long quiet_in = live.last_byte_ms + QUIET_MS - now_ms();
     pollfd p = {line.fd, POLLIN, 0};
-    poll(&p, 1, live.pending ? (int)(quiet_in > 0 ? quiet_in : 0) : 1000);
+    poll(&p, 1, wait_ms(live));
     if (!take_bytes(args, line, live)) {
-      fprintf(stderr, "%s: %s\n", s_name, system_error(line.path + " is gone").c_str());
-      live.failed = true;
+      fail_live(live, system_error(line.path + " is gone"));
       return;
     }
-    if (live.pending && now_ms() - live.last_byte_ms >= QUIET_MS) settle(args, live);
+    after_burst(args, live);
   }
 }
 
 int live_mode(const ModuleArgs& args, const Module& module) {
   Line line;
+  Live live;
   std::string error;
-  if (args.device ? !open_device(args.device, &line, &error) : !open_pty(args.link, &line, &error))
+  if (args.capture)
+    live.capture = open(args.capture, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  if (args.capture && live.capture < 0)
+    return failed(system_error(std::string("cannot write ") + args.capture));
+  if (args.device ? !open_device(args.device, &line, &error)
+                  : !open_pty(args.link, &line, &error)) {
+    if (live.capture >= 0) close(live.capture);
     return failed(error);
+  }
   // On stderr, so that what arrives has standard output to itself.
   std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
   fprintf(stderr, "%s: %s on %s; Ctrl+C ends\n", s_name,
           args.hex ? "printing the bytes that arrive"
                    : ("a 20x" + std::to_string(module.lines) + " display").c_str(),
           where.c_str());
-  Live live;
   live.module = live_new(module);
   if (!args.hex) show(live_ready_view(live.module));
   listen(args, line, live);
-  if (live.pending) settle(args, live);
+  if (!live.settled) {
+    live_settle(live.module);
+    save_changes(args, live);
+  }
   if (!args.hex) show(live_final_view(live.module));
+  if (live.capture >= 0) close(live.capture);
   if (args.link) unlink(args.link);
   close(line.fd);
   if (line.slave >= 0) close(line.slave);

@@ -125,10 +125,12 @@ const struct {
   const char* name;
   Apply apply;
 } VALUES[] = {
-    {"--port", set_port},          {"--output", set_output},      {"--baud", set_baud},
-    {"--screen", set_screen},      {"--line1", set_line<1>},      {"--line2", set_line<2>},
-    {"--line3", set_line<3>},      {"--line4", set_line<4>},      {"--delay", set_delay},
-    {"--brightness", set_brightness}, {"--codepage", set_code_page},
+    {"--port", set_port},          {"--output", set_output},
+    {"--baud", set_baud},          {"--screen", set_screen},
+    {"--line1", set_line<1>},      {"--line2", set_line<2>},
+    {"--line3", set_line<3>},      {"--line4", set_line<4>},
+    {"--delay", set_delay},        {"--brightness", set_brightness},
+    {"--codepage", set_code_page},
 };
 const struct {
   const char* name;
@@ -215,10 +217,10 @@ std::string run_bytes(const SendArgs& args, const std::string lines[4]) {
     if (args.store) bytes += STORE_COMMAND;
   }
   int b = args.brightness;
-  return bytes + configuration_command(brightness_code(b == 25, b == 50, b == 75, b == 100),
-                                       startup_flag(args.show_startup), delay_byte(args.delay),
-                                       mode_flags(args.old_mode, args.write_protect,
-                                                  args.no_auto_dim));
+  return bytes +
+         configuration_command(brightness_code(b == 25, b == 50, b == 75, b == 100),
+                               startup_flag(args.show_startup), delay_byte(args.delay),
+                               mode_flags(args.old_mode, args.write_protect, args.no_auto_dim));
 }
 
 // Writes <bytes> to standard output or to the file <path>. Returns "" or what failed.
@@ -261,7 +263,8 @@ int send_command(const char* name, int argc, char** argv) {
     return 2;
   }
   std::string bytes = run_bytes(args, lines);
-  error = args.output ? write_output(args.output, bytes) : send_to_port(args.port, args.baud, bytes);
+  error =
+      args.output ? write_output(args.output, bytes) : send_to_port(args.port, args.baud, bytes);
   if (!error.empty()) {
     fprintf(stderr, "%s: %s\n", name, error.c_str());
     return 1;

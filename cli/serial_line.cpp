@@ -72,8 +72,8 @@ bool may_be_terminal(const struct stat& device) {
 LineState line_state_of(const termios& t) {
   int size = (t.c_cflag & CSIZE) == CS8 ? 8 : (t.c_cflag & CSIZE) == CS7 ? 7 : 6;
   int parity = !(t.c_cflag & PARENB) ? 0 : (t.c_cflag & PARODD) ? 1 : 2;
-  LineState state = {speed_rate(cfgetospeed(&t)), size, parity, (t.c_cflag & CSTOPB) ? 2 : 0,
-                     t.c_cc[VSTART], t.c_cc[VSTOP]};
+  LineState state = {speed_rate(cfgetospeed(&t)),  size,           parity,
+                     (t.c_cflag & CSTOPB) ? 2 : 0, t.c_cc[VSTART], t.c_cc[VSTOP]};
   return state;
 }
 

@@ -56,10 +56,13 @@ void live_take(LiveModule& live, const char* bytes, size_t count) {
   live.received += count;
 }
 
-std::string live_settle(LiveModule& live) {
-  Module finished = finished_copy(live.run);
-  live.run_over = holds_configuration(finished);
-  return run_header(live, "") + words_view(finished);
+bool live_settle(LiveModule& live) {
+  live.run_over = holds_configuration(finished_copy(live.run));
+  return live.run_over;
+}
+
+std::string live_run_view(const LiveModule& live) {
+  return run_header(live, "") + words_view(finished_copy(live.run));
 }
 
 std::string live_final_view(const LiveModule& live) {

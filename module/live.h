@@ -27,9 +27,12 @@ LiveModule live_new(const Module& module);
 void live_take(LiveModule& live, const char* bytes, size_t count);
 
 // Tells the module that the line has fallen quiet after a burst: once the run holds its
-// whole configuration command, the run is over. Returns the run's view in words (as if the
-// stream ended here) under a header line that counts its bytes.
-std::string live_settle(LiveModule& live);
+// whole configuration command, the run is over. Returns true when it is.
+bool live_settle(LiveModule& live);
+
+// Returns the current run's view in words (as if the stream ended here) under a header line
+// that counts its bytes.
+std::string live_run_view(const LiveModule& live);
 
 // Returns the view in words of the last run under a header line, or of the module as it
 // powered up when nothing has arrived.

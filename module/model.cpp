@@ -185,7 +185,8 @@ std::string option_meaning(const Anomaly& a) {
   return std::string(rule->name) + " " + hex_byte(a.value) + " (" + rule->expected + " expected)";
 }
 
-// Returns what the anomaly means, without its offset.
+}  // namespace
+
 std::string anomaly_meaning(const Anomaly& a) {
   switch (a.kind) {
     case ANOMALY_BRIGHTNESS:
@@ -219,7 +220,14 @@ std::string anomaly_meaning(const Anomaly& a) {
   return "unknown anomaly";
 }
 
-}  // namespace
+const char* anomaly_kind_name(AnomalyKind kind) {
+  static const char* const NAMES[] = {
+      "brightness",      "startup_flag",   "delay",         "mode_flags",   "fixed_byte",
+      "cut_short",       "unknown_escape", "control_byte",  "beyond_screen", "outside_message",
+      "message_length",  "screen_order",   "store_order",   "after_config", "no_config",
+  };
+  return kind >= 0 && kind < (int)(sizeof NAMES / sizeof NAMES[0]) ? NAMES[kind] : "unknown";
+}
 
 Module module_new(int lines) {
   Module module;

@@ -95,6 +95,12 @@ bool module_clean(const Module& module);
 // Returns the anomaly in words, starting with its offset.
 std::string anomaly_text(const Anomaly& anomaly);
 
+// Returns what the anomaly means in words, without its offset.
+std::string anomaly_meaning(const Anomaly& anomaly);
+
+// Returns the anomaly's kind as a short name for programs: "brightness", "cut_short", ...
+const char* anomaly_kind_name(AnomalyKind kind);
+
 // Returns the brightness in percent for a brightness code of 0x80..0x83.
 int brightness_percent(unsigned char code);
 

@@ -34,6 +34,7 @@ std::string state_text(const Module& module) {
 }
 
 bool state_load(const std::string& text, Module* module, std::string* error) {
+  if (text.empty()) return fail(error, "the record is empty");
   std::istringstream in(text);
   std::string header, lines_key, stored_key, stored_hex, config_key, config_hex, rest;
   int lines = 0;

@@ -86,6 +86,23 @@ std::string json_list(const std::vector<std::string>& items) {
 
 const char* json_bool(bool value) { return value ? "true" : "false"; }
 
+// Returns the anomalies as a JSON list of objects, and after it, when the list was cut, the
+// key that gives how many there were in all.
+std::string json_anomalies(const Module& module) {
+  std::string json = "[";
+  for (size_t i = 0; i < module.anomalies.size(); i++) {
+    const Anomaly& a = module.anomalies[i];
+    json += std::string(i ? "," : "") + "{\"offset\":" + std::to_string(a.offset) +
+            ",\"kind\":\"" + anomaly_kind_name(a.kind) + "\",\"text\":" +
+            json_string(anomaly_meaning(a)) + "}";
+  }
+  json += "]";
+  if (module.anomalies_dropped)
+    json += ",\"anomalies_total\":" +
+            std::to_string(module.anomalies.size() + module.anomalies_dropped);
+  return json;
+}
+
 std::string json_config(const ModuleConfig& c) {
   return std::string("{\"brightness\":") + std::to_string(brightness_percent(c.brightness)) +
          ",\"startup_screen\":" + json_bool(c.startup == 0x81) +
@@ -114,5 +131,5 @@ std::string json_view(const Module& module) {
   return "{\"screen\":" + json_list(lines_of(module.screen)) + ",\"stored_screen\":" +
          (module.stored ? json_list(lines_of(module.stored_screen)) : "null") +
          ",\"config\":" + (module.configured ? json_config(module.config) : "null") +
-         ",\"anomalies\":" + json_list(anomaly_lines(module)) + "}\n";
+         ",\"anomalies\":" + json_anomalies(module) + "}\n";
 }

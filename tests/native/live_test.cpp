@@ -72,7 +72,8 @@ TEST(LiveModule, RunsEndWhereTheLineFellQuietAfterTheConfiguration) {
     std::string view;
     for (const std::string& burst : c.bursts) {
       live_take(live, burst.data(), burst.size());
-      view = live_settle(live);
+      live_settle(live);
+      view = live_run_view(live);
     }
     EXPECT_EQ(c.last_header, first_line(view)) << c.what;
     EXPECT_EQ(c.anomalies, view.substr(view.find("Anomalies:"))) << c.what;
@@ -135,9 +136,9 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   std::string dir = testing::TempDir() + "live_test.XXXXXX";
   ASSERT_NE(nullptr, mkdtemp(&dir[0]));
   std::string link = dir + "/com1", state = dir + "/state";
-  std::string out = dir + "/out", png = dir + "/glass.png";
+  std::string out = dir + "/out", png = dir + "/glass.png", capture = dir + "/capture.bin";
 
-  pid_t pid = start({"--link", link, "--state", state, "--png", png}, out);
+  pid_t pid = start({"--link", link, "--state", state, "--png", png, "--capture", capture}, out);
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(wait_for([&] { return is_link(link); })) << "no link at " << link;
   ASSERT_TRUE(write_raw(link, RUN));
@@ -151,6 +152,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   module_feed(decoded, RUN.data(), RUN.size());
   EXPECT_EQ(state_text(decoded), file_text(state));
   EXPECT_EQ("\x89PNG", file_text(png).substr(0, 4)) << png;
+  EXPECT_EQ(RUN, file_text(capture)) << "the capture";
 
   pid = start({"--state", state, "--link", link}, out);
   ASSERT_GT(pid, 0);
@@ -161,6 +163,34 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
                                           words_view(decoded)))
       << shown;
   EXPECT_NE(std::string::npos, shown.find("== end: nothing received ==")) << shown;
+  ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
+}
+
+// A run that arrives in several bursts is shown once, when its configuration command has
+// come; bytes without one are shown once the line has been quiet for a second.
+TEST(LiveModule, OneViewPerRun) {
+  std::string dir = testing::TempDir() + "live_runs.XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(&dir[0]));
+  std::string link = dir + "/com1", out = dir + "/out";
+  pid_t pid = start({"--link", link}, out);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(wait_for([&] { return is_link(link); })) << "no link at " << link;
+  // Pauses longer than the quiet that ends a burst, as a slow sender makes them.
+  for (size_t at = 0; at < RUN.size(); at += 40) {
+    ASSERT_TRUE(write_raw(link, RUN.substr(at, 40)));
+    usleep(300000);
+  }
+  ASSERT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
+  ASSERT_TRUE(write_raw(link, "\x01"));
+  ASSERT_TRUE(shows(out, "== run 2: 1 byte")) << file_text(out);
+  EXPECT_EQ(0, stop(pid));
+  std::string shown = file_text(out);
+  for (const char* header : {"== run 1:", "== run 2:"}) {
+    size_t count = 0;
+    for (size_t at = shown.find(header); at != std::string::npos; at = shown.find(header, at + 1))
+      count++;
+    EXPECT_EQ(1u, count) << header << " in\n" << shown;
+  }
   ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
 }
 

@@ -57,6 +57,11 @@ TEST(Module, WorkedExampleAsJson) {
                 ",\"config\":{\"brightness\":100,\"startup_screen\":false,\"delay_s\":0,"
                 "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
             json_view(decoded(stream)));
+  std::string json = json_view(decoded(stream + "\x01"));
+  EXPECT_EQ(",\"anomalies\":[{\"offset\":94,\"kind\":\"after_config\",\"text\":"
+            "\"the stream goes on after the configuration command\"},{\"offset\":94,\"kind\":"
+            "\"control_byte\",\"text\":\"control byte 0x01 that is no command\"}]}\n",
+            json.substr(json.find(",\"anomalies\"")));
 }
 
 TEST(Module, StreamsThatARunSends) {
@@ -278,6 +283,8 @@ TEST(Module, NoiseKeepsTheModelWhole) {
   EXPECT_GT(module.anomalies_dropped, 0u);
   std::string json = json_view(module);
   for (unsigned char c : json) ASSERT_TRUE(c >= 0x20 || c == '\n') << "raw control byte in JSON";
+  std::string total = std::to_string(MODULE_ANOMALY_LIMIT + module.anomalies_dropped);
+  EXPECT_EQ("],\"anomalies_total\":" + total + "}\n", json.substr(json.rfind(']'))) << "the cut list";
 }
 
 TEST(Module, StateRoundTrip) {
@@ -304,7 +311,7 @@ TEST(Module, DamagedStateIsRefused) {
   static const struct {
     std::string text, error;
   } cases[] = {
-      {"", "not a module state record"},
+      {"", "the record is empty"},
       {"glimmerset-module-state 2\nlines 4\nstored none\nconfig none\n",
        "not a module state record"},
       {good.substr(0, good.size() / 2), "not a module state record"},
@@ -391,6 +398,7 @@ TEST(Module, ProgramExitCodes) {
       {"--device /dev/null", 2},
       {"--json --link " + dir + "/com", 2},
       {"--read " + clean + " --link " + dir + "/com", 2},
+      {"--capture " + dir + "/capture.bin --read " + clean, 2},
       {"--hex --state " + dir + "/state --link " + dir + "/com", 2},
       {"--link " + dir + "/com --device /dev/null", 2},
   };
