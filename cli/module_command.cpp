@@ -66,6 +66,7 @@ struct ModuleArgs {
   const char* link = NULL;
   const char* device = NULL;
   const char* capture = NULL;
+  bool help = false;  // -h or --help stood where an option may
 };
 
 int failed(const std::string& message) {
@@ -90,6 +91,10 @@ bool parse(int argc, char** argv, ModuleArgs* args, std::string* error) {
   for (int i = 0; i < argc; i++) {
     std::string word = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : NULL;
+    if (word == "--help" || word == "-h") {
+      args->help = true;
+      return true;
+    }
     const char** target = word == "--png"       ? &args->png
                           : word == "--state"   ? &args->state
                           : word == "--read"    ? &args->read
@@ -391,11 +396,12 @@ int module_command(const char* name, int argc, char** argv) {
   ModuleArgs args;
   std::string error;
   s_name = name;
-  if (argc == 1 && (!strcmp(argv[0], "--help") || !strcmp(argv[0], "-h"))) {
+  bool parsed = parse(argc, argv, &args, &error);
+  if (args.help) {
     printf(HELP, name);
     return 0;
   }
-  if (!parse(argc, argv, &args, &error)) return failed(error);
+  if (!parsed) return failed(error);
   Module module = module_new(args.lines);
   if (args.state && !load_state(args.state, module, &error)) return failed(error);
   return args.read ? read_mode(args, module) : live_mode(args, module);

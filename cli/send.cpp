@@ -60,6 +60,7 @@ struct SendArgs {
   bool old_mode = false;
   bool no_auto_dim = false;
   const char* code_page = "windows-1252";
+  bool help = false;  // -h or --help stood where an option may
 };
 
 // Takes an option's value. Returns NULL, or what the value must be.
@@ -161,6 +162,10 @@ std::string parse(int argc, char** argv, SendArgs* args) {
   for (int i = 0; i < argc; i++) {
     std::string word = argv[i], name = word.substr(0, word.find('='));
     bool inline_value = name.size() < word.size();
+    if (word == "--help" || word == "-h") {
+      args->help = true;
+      return "";
+    }
     int o = find_option(name);
     if (o < 0)
       return (word.compare(0, 1, "-") ? "unexpected argument '" : "unknown option '") + word + "'";
@@ -250,12 +255,12 @@ std::string send_to_port(const char* port, unsigned long baud, const std::string
 }  // namespace
 
 int send_command(const char* name, int argc, char** argv) {
-  if (argc == 1 && (!strcmp(argv[0], "--help") || !strcmp(argv[0], "-h"))) {
+  SendArgs args;
+  std::string lines[4], error = parse(argc, argv, &args);
+  if (args.help) {
     printf(HELP, name);
     return 0;
   }
-  SendArgs args;
-  std::string lines[4], error = parse(argc, argv, &args);
   if (error.empty()) error = conflict(args);
   if (error.empty()) error = convert_lines(args, lines);
   if (!error.empty()) {
