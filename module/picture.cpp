@@ -1,10 +1,9 @@
 #include "module/picture.h"
 
-#include <png.h>
-
 #include <vector>
 
 #include "module/glyphs.h"
+#include "module/png.h"
 
 namespace {
 
@@ -15,13 +14,6 @@ const int PITCH = 4;
 const int MARGIN = 6 * PITCH;
 const int CELL_WIDTH = (GLYPH_COLUMNS + 1) * PITCH;
 const int CELL_HEIGHT = (GLYPH_ROWS + 2) * PITCH;
-
-struct Rgb {
-  unsigned char r, g, b;
-};
-const Rgb GLASS = {10, 14, 16};
-const Rgb DARK_DOT = {22, 32, 34};
-const Rgb LIT_DOT = {120, 255, 225};  // the blue-green of a vacuum-fluorescent phosphor
 
 struct Image {
   int width, height;
@@ -54,37 +46,6 @@ void draw_character(Image& image, int x, int y, unsigned char c, Rgb lit) {
            (columns[col] >> row) & 1 ? lit : DARK_DOT);
 }
 
-void append(png_structp png, png_bytep data, png_size_t length) {
-  ((std::string*)png_get_io_ptr(png))->append((const char*)data, length);
-}
-
-void no_flush(png_structp) {}
-
-// libpng reports errors by longjmp back here; only plain data lives in this frame.
-bool encode(const Image& image, std::string* out) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
-  png_infop info = png ? png_create_info_struct(png) : NULL;
-  if (!info) {
-    png_destroy_write_struct(&png, NULL);
-    return false;
-  }
-  std::vector<png_bytep> rows(image.height);
-  for (int y = 0; y < image.height; y++)
-    rows[y] = (png_bytep)&image.rgb[3 * (size_t)y * image.width];
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, out, append, no_flush);
-  png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  png_write_image(png, rows.data());
-  png_write_end(png, NULL);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
 }  // namespace
 
 bool render_png(const Module& module, std::string* png) {
@@ -99,6 +60,5 @@ bool render_png(const Module& module, std::string* png) {
     for (int col = 0; col < MODULE_COLUMNS; col++)
       draw_character(image, MARGIN + col * CELL_WIDTH, MARGIN + line * CELL_HEIGHT,
                      (unsigned char)screen[line * MODULE_COLUMNS + col], lit);
-  png->clear();
-  return encode(image, png);
+  return encode_png(image.width, image.height, 3, image.rgb.data(), png);
 }

@@ -109,3 +109,19 @@ gs_install_missing() {
             --no-install-recommends "${missing[@]}" >/dev/null \
         || gs_fail "could not install: ${missing[*]}"
 }
+
+# Installs 32-bit Wine (wine32 of the i386 architecture, which 32-bit Windows programs need)
+# when it is missing, adding the architecture first. A Wine prefix made before this runs no
+# 32-bit programs: make it afresh. Returns non-zero when the installation fails.
+gs_install_wine32() {
+    local sudo=
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' \
+        && return 0
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    echo "installing: wine32:i386"
+    { dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386; } \
+        && $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
+        && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+            --no-install-recommends wine32:i386 >/dev/null \
+        || gs_fail "could not install wine32:i386"
+}

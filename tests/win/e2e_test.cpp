@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -376,4 +378,106 @@ TEST_F(Glimmerset, SendsWhatTheLinuxCommandSendsForTheSameSettings) {
     end_process();
     if (HasFatalFailure()) return;
   }
+}
+
+// The built file as Explorer reads it, without running it: the details of its properties,
+// its manifest and its icon.
+
+// GLIMMERSET_VERSION_DOTTED as a wide string literal.
+#define TEXT_OF(x) #x
+#define STRING_OF(x) TEXT_OF(x)
+#define WIDE(s) L##s
+#define WIDE_OF(s) WIDE(s)
+#define VERSION_DOTTED WIDE_OF(STRING_OF(GLIMMERSET_VERSION_DOTTED))
+
+// Returns the program file loaded for its resources only, as Explorer loads it, or NULL.
+static HMODULE load_for_resources(void) {
+  return LoadLibraryExW(exe_path().c_str(), NULL,
+                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
+TEST(Identity, VersionDetailsAsExplorerReadsThem) {
+  std::wstring path = exe_path();
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), NULL);
+  ASSERT_NE(0u, size) << "no version resource, error " << GetLastError();
+  std::vector<BYTE> info(size);
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, info.data()));
+
+  VS_FIXEDFILEINFO* fixed = NULL;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", (void**)&fixed, &length));
+  const WORD numbers[4] = {GLIMMERSET_VERSION_NUMBERS};
+  const DWORD high = MAKELONG(numbers[1], numbers[0]), low = MAKELONG(numbers[3], numbers[2]);
+  EXPECT_EQ(high, fixed->dwFileVersionMS) << "file version, first two numbers";
+  EXPECT_EQ(low, fixed->dwFileVersionLS) << "file version, last two numbers";
+  EXPECT_EQ(high, fixed->dwProductVersionMS) << "product version, first two numbers";
+  EXPECT_EQ(low, fixed->dwProductVersionLS) << "product version, last two numbers";
+
+  // Explorer finds the texts through the first language and code page the file lists.
+  WORD* translation = NULL;
+  ASSERT_TRUE(
+      VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length));
+  ASSERT_GE(length, 4u);
+  static const struct {
+    const wchar_t* key;
+    const wchar_t* value;  // NULL: any text
+  } texts[] = {
+      // clang-format off
+      {L"ProductName", L"Glimmerset"},
+      {L"FileDescription", NULL},
+      {L"FileVersion", VERSION_DOTTED},
+      {L"ProductVersion", VERSION_DOTTED},
+      {L"OriginalFilename", L"Glimmerset.exe"},
+      // clang-format on
+  };
+  for (const auto& t : texts) {
+    wchar_t query[64];
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1], t.key);
+    wchar_t* value = NULL;
+    UINT chars = 0;
+    bool found = VerQueryValueW(info.data(), query, (void**)&value, &chars) && chars > 1;
+    EXPECT_TRUE(found) << testing::PrintToString(query) << " is missing or empty";
+    if (found && t.value) {
+      EXPECT_STREQ(t.value, value) << testing::PrintToString(query);
+    }
+  }
+
+  HMODULE file = load_for_resources();
+  ASSERT_TRUE(file) << "LoadLibraryExW error " << GetLastError();
+  EXPECT_TRUE(FindResourceW(file, MAKEINTRESOURCEW(1), RT_MANIFEST)) << "no manifest";
+  FreeLibrary(file);
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {  // GRPICONDIRENTRY: one image of an icon group resource
+  BYTE width, height, colours, reserved;
+  WORD planes, bits;
+  DWORD bytes;
+  WORD id;
+};
+#pragma pack(pop)
+
+// Each size Windows asks for is an image of its own, not a scaled one, and loads (the
+// 256-pixel one is PNG inside).
+TEST(Identity, IconHasAnImageForEverySizeWindowsShows) {
+  HMODULE file = load_for_resources();
+  ASSERT_TRUE(file) << "LoadLibraryExW error " << GetLastError();
+  HRSRC found = FindResourceW(file, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+  BYTE* group = found ? (BYTE*)LockResource(LoadResource(file, found)) : NULL;
+  ASSERT_TRUE(group) << "no icon group 1";
+  const IconGroupEntry* entries = (const IconGroupEntry*)(group + 6);
+  const WORD count = *(const WORD*)(group + 4);
+  for (int size : {16, 32, 48, 256}) {
+    int id = LookupIconIdFromDirectoryEx(group, TRUE, size, size, LR_DEFAULTCOLOR);
+    const IconGroupEntry* entry = NULL;
+    for (WORD i = 0; i < count; i++)
+      if (entries[i].id == id) entry = &entries[i];
+    EXPECT_TRUE(entry && entry->width == size % 256 && entry->bits == 32)
+        << size << " px: the image chosen is " << (entry ? entry->width : -1) << " px (0: 256), "
+        << (entry ? entry->bits : -1) << " bits";
+    HICON icon = (HICON)LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0);
+    EXPECT_TRUE(icon) << size << " px: LoadImageW error " << GetLastError();
+    if (icon) DestroyIcon(icon);
+  }
+  FreeLibrary(file);
 }
