@@ -1,11 +1,39 @@
-# Shared pieces for making and using a Wine prefix for Glimmerset. Sourced by tools/winenv
-# (the test environment) and by scripts that run the program for a user.
+# Shared pieces of the commands in tools/: messages, help, installing, steps that Ctrl+C
+# ends at once, and making and using a Wine prefix for Glimmerset. Sourced by every command.
 # Every function returns non-zero (after a message on stderr) when something fails.
+
+GS_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The command as the README names it; every error line begins with it.
+GS_COMMAND=tools/${0##*/}
+# The process group of the step that gs_step runs now, or empty.
+GS_STEP=
 
 # Prints a message on stderr and returns 1.
 gs_fail() {
-    echo "$(basename "$0"): $*" >&2
+    echo "$GS_COMMAND: $*" >&2
     return 1
+}
+
+# Prints a usage error on stderr and exits 2.
+gs_usage_error() {
+    echo "$GS_COMMAND: $*; see $GS_COMMAND --help" >&2
+    exit 2
+}
+
+# Prints the comment that opens the running command (after its #! line) as its help.
+gs_help() {
+    sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$GS_TOOLS/${0##*/}"
+}
+
+# Prints the user's cache folder: $XDG_CACHE_HOME, or .cache in the home folder, which
+# comes from the password database when HOME is not set (as under some service managers).
+gs_cache_dir() {
+    local home=${HOME:-}
+    [ -z "${XDG_CACHE_HOME:-}" ] || { echo "$XDG_CACHE_HOME"; return 0; }
+    [ -n "$home" ] || home=$(getent passwd "$(id -u)" | cut -d: -f6)
+    [ -n "$home" ] || gs_fail "HOME is not set and the password database names no home" \
+        "folder for user $(id -u); set HOME or XDG_CACHE_HOME" || return 1
+    echo "$home/.cache"
 }
 
 # Exports the environment every Wine call needs: the prefix, no debug output, no
@@ -80,15 +108,82 @@ gs_wine_fonts() {
 # Usage: gs_make_prefix REGFILE LOGDIR
 gs_make_prefix() {
     local reg=$1 logs=$2
-    wineboot -i >"$logs/wineboot.log" 2>&1 </dev/null \
+    gs_step wineboot -i >"$logs/wineboot.log" 2>&1 </dev/null \
         || gs_fail "wineboot -i failed for $WINEPREFIX (see $logs/wineboot.log)" || return 1
     gs_wine_fonts || return 1
+    gs_import_reg "$reg" "$logs/regedit.log"
+}
+
+# Imports REGFILE into the prefix of gs_wine_env, then stops its server, which reads the
+# port list only when it starts. Wine's output goes to LOGFILE.
+# Usage: gs_import_reg REGFILE LOGFILE
+gs_import_reg() {
+    local reg=$1 log=$2 here=$PWD code=0
     # regedit takes a Windows path; the folder of the file is reachable as the current one.
-    (cd "$(dirname "$reg")" && wine regedit /S "$(basename "$reg")") \
-        >"$logs/regedit.log" 2>&1 </dev/null \
-        || gs_fail "regedit could not import $reg (see $logs/regedit.log)" || return 1
-    wineserver -k >/dev/null 2>&1 </dev/null
-    wineserver -w >/dev/null 2>&1 </dev/null
+    # No subshell for the change of folder: the step must stay known to this shell's traps.
+    cd "$(dirname "$reg")" || return 1
+    gs_step wine regedit /S "$(basename "$reg")" >"$log" 2>&1 </dev/null || code=$?
+    cd "$here" || return 1
+    [ "$code" = 0 ] || gs_fail "regedit could not import $reg (see $log)" || return 1
+    gs_stop_wine
+}
+
+# Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
+# there; waits for it at most 10 s.
+gs_stop_wine() {
+    [ -d "$WINEPREFIX" ] || return 0
+    timeout 10 wineserver -k >/dev/null 2>&1 </dev/null
+    timeout 10 wineserver -w >/dev/null 2>&1 </dev/null
+    return 0
+}
+
+# Prints the Debian packages that COMMAND needs (one a line), from tools/packages.
+# Usage: gs_packages COMMAND
+gs_packages() {
+    sed 's/#.*//' "$GS_TOOLS/packages" \
+        | awk -v command="$1" '{ for (i = 2; i <= NF; i++) if ($i == command) print $1 }'
+}
+
+# Installs the packages that the running command needs and lacks.
+gs_install_needed() {
+    local packages
+    mapfile -t packages < <(gs_packages "$GS_COMMAND")
+    if command -v dpkg-query >/dev/null; then
+        gs_install_missing "${packages[@]}"
+    else
+        echo "$GS_COMMAND: not a Debian system; make sure these are installed: ${packages[*]}"
+    fi
+}
+
+# Runs a command in a process group of its own and waits for it; returns its exit code.
+# The shell runs a signal's trap only after the command in the foreground has ended, and
+# some take long over Ctrl+C or never see it (Wine's programs; timeout, which leaves the
+# terminal's process group): waiting for a job lets the trap run at once, and gs_stop_step
+# then ends the whole group.
+gs_step() {
+    local code=0
+    setsid "$@" &
+    GS_STEP=$!
+    wait "$GS_STEP" || code=$?
+    GS_STEP=
+    return "$code"
+}
+
+# Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s.
+gs_stop_step() {
+    local group=$GS_STEP i stat
+    GS_STEP=
+    [ -n "$group" ] || return 0
+    kill -TERM -- "-$group" 2>/dev/null
+    for i in $(seq 20); do
+        # The leader, our child, stays a zombie (and keeps the group) until it is reaped.
+        stat=$(cat "/proc/$group/stat" 2>/dev/null) || stat=
+        [[ ${stat##*) } == Z* ]] && wait "$group" 2>/dev/null
+        kill -0 -- "-$group" 2>/dev/null || return 0
+        sleep 0.05
+    done
+    kill -KILL -- "-$group" 2>/dev/null
+    wait "$group" 2>/dev/null
     return 0
 }
 
