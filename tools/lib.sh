@@ -14,6 +14,14 @@ gs_fail() {
     return 1
 }
 
+# Prints MESSAGE, then the lines on standard input (the end of a log, say), each as an
+# error line of the command, and returns 1.
+# Usage: ... | gs_fail_lines MESSAGE...
+gs_fail_lines() {
+    { echo "$*"; sed 's/^/  /'; } | sed "s|^|$GS_COMMAND: |" >&2
+    return 1
+}
+
 # Prints a usage error on stderr and exits 2.
 gs_usage_error() {
     echo "$GS_COMMAND: $*; see $GS_COMMAND --help" >&2
@@ -126,6 +134,14 @@ gs_import_reg() {
     cd "$here" || return 1
     [ "$code" = 0 ] || gs_fail "regedit could not import $reg (see $log)" || return 1
     gs_stop_wine
+}
+
+# Prints which Wine this machine runs: its version, and whether 32-bit Wine is there. A
+# prefix suits only the Wine that made it: one made before wine32 was installed starts no
+# program once it is ("could not load kernel32.dll").
+gs_wine_kind() {
+    wine --version 2>/dev/null
+    [ ! -e /usr/lib/wine/wine ] || echo "with 32-bit Wine"
 }
 
 # Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
