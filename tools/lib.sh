@@ -185,20 +185,29 @@ gs_step() {
     return "$code"
 }
 
+# True while a process of group GROUP runs. Zombies do not count: they have ended, and one
+# whose parent has ended too waits for the system to reap it, which may take a while.
+gs_group_runs() {
+    local file stat fields
+    for file in /proc/[0-9]*/stat; do
+        read -r stat 2>/dev/null <"$file" || continue
+        read -ra fields <<<"${stat##*) }"  # state, parent, group, ...
+        [ "${fields[2]}" = "$1" ] && [ "${fields[0]}" != Z ] && return 0
+    done
+    return 1
+}
+
 # Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s.
 gs_stop_step() {
-    local group=$GS_STEP i stat
+    local group=$GS_STEP i
     GS_STEP=
     [ -n "$group" ] || return 0
     kill -TERM -- "-$group" 2>/dev/null
     for i in $(seq 20); do
-        # The leader, our child, stays a zombie (and keeps the group) until it is reaped.
-        stat=$(cat "/proc/$group/stat" 2>/dev/null) || stat=
-        [[ ${stat##*) } == Z* ]] && wait "$group" 2>/dev/null
-        kill -0 -- "-$group" 2>/dev/null || return 0
+        gs_group_runs "$group" || break
         sleep 0.05
     done
-    kill -KILL -- "-$group" 2>/dev/null
+    gs_group_runs "$group" && kill -KILL -- "-$group" 2>/dev/null
     wait "$group" 2>/dev/null
     return 0
 }
