@@ -116,7 +116,7 @@ gs_wine_fonts() {
 # Usage: gs_make_prefix REGFILE LOGDIR
 gs_make_prefix() {
     local reg=$1 logs=$2
-    gs_step wineboot -i >"$logs/wineboot.log" 2>&1 </dev/null \
+    gs_step --to "$logs/wineboot.log" wineboot -i \
         || gs_fail "wineboot -i failed for $WINEPREFIX (see $logs/wineboot.log)" || return 1
     gs_wine_fonts || return 1
     gs_import_reg "$reg" "$logs/regedit.log"
@@ -130,7 +130,7 @@ gs_import_reg() {
     # regedit takes a Windows path; the folder of the file is reachable as the current one.
     # No subshell for the change of folder: the step must stay known to this shell's traps.
     cd "$(dirname "$reg")" || return 1
-    gs_step wine regedit /S "$(basename "$reg")" >"$log" 2>&1 </dev/null || code=$?
+    gs_step --to "$log" wine regedit /S "$(basename "$reg")" || code=$?
     cd "$here" || return 1
     [ "$code" = 0 ] || gs_fail "regedit could not import $reg (see $log)" || return 1
     gs_stop_wine
@@ -144,12 +144,34 @@ gs_wine_kind() {
     [ ! -e /usr/lib/wine/wine ] || echo "with 32-bit Wine"
 }
 
+# Prints the pids of Wine's processes in the prefix of gs_wine_env: its server and its
+# programs, which all carry the prefix in their environment and run a Wine binary.
+gs_wine_pids() {
+    local file pid
+    for file in $(grep -lsFxz "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ); do
+        pid=${file//[^0-9]/}
+        [[ $(readlink "/proc/$pid/exe") == */wine* ]] && echo "$pid"
+    done
+}
+
+# Prints the time in milliseconds.
+gs_now_ms() {
+    local now=${EPOCHREALTIME/[.,]/}
+    echo $((now / 1000))
+}
+
 # Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
-# there; waits for it at most 10 s.
+# there; what is left after GRACE ms (default 10000) is killed. The server writes the
+# registry as it ends, so it is given time, except when the user interrupts: then a server
+# that does not answer at once (one still starting, say) is killed.
+# Usage: gs_stop_wine [GRACE_MS]
 gs_stop_wine() {
+    local grace=${1:-10000} end pid
     [ -d "$WINEPREFIX" ] || return 0
-    timeout 10 wineserver -k >/dev/null 2>&1 </dev/null
-    timeout 10 wineserver -w >/dev/null 2>&1 </dev/null
+    end=$(($(gs_now_ms) + grace))
+    timeout "$((grace / 1000)).$((grace % 1000 / 100))" wineserver -k >/dev/null 2>&1 </dev/null
+    while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
+    for pid in $(gs_wine_pids); do kill -KILL "$pid" 2>/dev/null; done
     return 0
 }
 
@@ -175,10 +197,16 @@ gs_install_needed() {
 # The shell runs a signal's trap only after the command in the foreground has ended, and
 # some take long over Ctrl+C or never see it (Wine's programs; timeout, which leaves the
 # terminal's process group): waiting for a job lets the trap run at once, and gs_stop_step
-# then ends the whole group.
+# then ends the whole group. With --to, the command's output goes to FILE: a redirection
+# of the call itself would hold for the trap too, and hide its words from the user.
+# Usage: gs_step [--to FILE] COMMAND [ARG...]
 gs_step() {
     local code=0
-    setsid "$@" &
+    if [ "$1" = --to ]; then
+        setsid "${@:3}" >"$2" 2>&1 </dev/null &
+    else
+        setsid "$@" &
+    fi
     GS_STEP=$!
     wait "$GS_STEP" || code=$?
     GS_STEP=
@@ -208,7 +236,7 @@ gs_stop_step() {
         sleep 0.05
     done
     gs_group_runs "$group" && kill -KILL -- "-$group" 2>/dev/null
-    wait "$group" 2>/dev/null
+    wait "$group" 2>/dev/null || true
     return 0
 }
 
