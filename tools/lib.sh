@@ -213,14 +213,22 @@ gs_step() {
     return "$code"
 }
 
+# Reads what the system tells of process PID into the array STAT: the fields of
+# /proc/PID/stat after the program's name, so STAT[0] is the state (Z for a zombie),
+# STAT[2] the process group and STAT[19] the start time. Returns 1 when there is no PID.
+gs_read_stat() {
+    local line
+    read -r line 2>/dev/null <"/proc/$1/stat" || return 1
+    read -ra STAT <<<"${line##*) }"
+}
+
 # True while a process of group GROUP runs. Zombies do not count: they have ended, and one
 # whose parent has ended too waits for the system to reap it, which may take a while.
 gs_group_runs() {
-    local file stat fields
-    for file in /proc/[0-9]*/stat; do
-        read -r stat 2>/dev/null <"$file" || continue
-        read -ra fields <<<"${stat##*) }"  # state, parent, group, ...
-        [ "${fields[2]}" = "$1" ] && [ "${fields[0]}" != Z ] && return 0
+    local dir
+    for dir in /proc/[0-9]*; do
+        gs_read_stat "${dir#/proc/}" && [ "${STAT[2]}" = "$1" ] && [ "${STAT[0]}" != Z ] \
+            && return 0
     done
     return 1
 }
