@@ -252,16 +252,22 @@ gs_stop_step() {
 # or through sudo). Returns non-zero when the installation fails.
 # Usage: gs_install_missing PACKAGE...
 gs_install_missing() {
-    local missing=() p sudo=
+    local missing=() p sudo= log
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
             || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     [ "$(id -u)" = 0 ] || sudo=sudo
+    log=$(mktemp) || return 1
     echo "installing: ${missing[*]}"
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
+    # apt's words go to the log, and only when it fails to the user (sudo asks on the
+    # terminal itself).
+    if $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq >"$log" 2>&1 \
         && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-            --no-install-recommends "${missing[@]}" >/dev/null \
-        || gs_fail "could not install: ${missing[*]}"
+            --no-install-recommends "${missing[@]}" >>"$log" 2>&1; then
+        rm -f "$log"
+        return 0
+    fi
+    tail -n 20 "$log" | gs_fail_lines "could not install: ${missing[*]}; the end of $log:"
 }
