@@ -33,11 +33,12 @@ gs_help() {
     sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$GS_TOOLS/${0##*/}"
 }
 
-# Prints the user's cache folder: $XDG_CACHE_HOME, or .cache in the home folder, which
-# comes from the password database when HOME is not set (as under some service managers).
+# Prints the user's cache folder: $XDG_CACHE_HOME when it is an absolute path (a relative
+# one is to be ignored), or .cache in the home folder, which comes from the password
+# database when HOME is not set (as under some service managers).
 gs_cache_dir() {
     local home=${HOME:-}
-    [ -z "${XDG_CACHE_HOME:-}" ] || { echo "$XDG_CACHE_HOME"; return 0; }
+    [[ ${XDG_CACHE_HOME:-} != /* ]] || { echo "$XDG_CACHE_HOME"; return 0; }
     [ -n "$home" ] || home=$(getent passwd "$(id -u)" | cut -d: -f6)
     [ -n "$home" ] || gs_fail "HOME is not set and the password database names no home" \
         "folder for user $(id -u); set HOME or XDG_CACHE_HOME" || return 1
