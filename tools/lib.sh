@@ -1,11 +1,48 @@
-# Shared pieces for making and using a Wine prefix for Glimmerset. Sourced by tools/winenv
-# (the test environment) and by scripts that run the program for a user.
+# Shared pieces of the commands in tools/: messages, help, installing, steps that Ctrl+C
+# ends at once, and making and using a Wine prefix for Glimmerset. Sourced by every command.
 # Every function returns non-zero (after a message on stderr) when something fails.
+
+GS_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The command as the README names it; every error line begins with it.
+GS_COMMAND=tools/${0##*/}
+# The process group of the step that gs_step runs now, or empty.
+GS_STEP=
 
 # Prints a message on stderr and returns 1.
 gs_fail() {
-    echo "$(basename "$0"): $*" >&2
+    echo "$GS_COMMAND: $*" >&2
     return 1
+}
+
+# Prints MESSAGE, then the lines on standard input (the end of a log, say), each as an
+# error line of the command, and returns 1.
+# Usage: ... | gs_fail_lines MESSAGE...
+gs_fail_lines() {
+    { echo "$*"; sed 's/^/  /'; } | sed "s|^|$GS_COMMAND: |" >&2
+    return 1
+}
+
+# Prints a usage error on stderr and exits 2.
+gs_usage_error() {
+    echo "$GS_COMMAND: $*; see $GS_COMMAND --help" >&2
+    exit 2
+}
+
+# Prints the comment that opens the running command (after its #! line) as its help.
+gs_help() {
+    sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$GS_TOOLS/${0##*/}"
+}
+
+# Prints the user's cache folder: $XDG_CACHE_HOME when it is an absolute path (a relative
+# one is to be ignored), or .cache in the home folder, which comes from the password
+# database when HOME is not set (as under some service managers).
+gs_cache_dir() {
+    local home=${HOME:-}
+    [[ ${XDG_CACHE_HOME:-} != /* ]] || { echo "$XDG_CACHE_HOME"; return 0; }
+    [ -n "$home" ] || home=$(getent passwd "$(id -u)" | cut -d: -f6)
+    [ -n "$home" ] || gs_fail "HOME is not set and the password database names no home" \
+        "folder for user $(id -u); set HOME or XDG_CACHE_HOME" || return 1
+    echo "$home/.cache"
 }
 
 # Exports the environment every Wine call needs: the prefix, no debug output, no
@@ -80,15 +117,135 @@ gs_wine_fonts() {
 # Usage: gs_make_prefix REGFILE LOGDIR
 gs_make_prefix() {
     local reg=$1 logs=$2
-    wineboot -i >"$logs/wineboot.log" 2>&1 </dev/null \
+    gs_step --to "$logs/wineboot.log" wineboot -i \
         || gs_fail "wineboot -i failed for $WINEPREFIX (see $logs/wineboot.log)" || return 1
     gs_wine_fonts || return 1
+    gs_import_reg "$reg" "$logs/regedit.log"
+}
+
+# Imports REGFILE into the prefix of gs_wine_env, then stops its server, which reads the
+# port list only when it starts. Wine's output goes to LOGFILE.
+# Usage: gs_import_reg REGFILE LOGFILE
+gs_import_reg() {
+    local reg=$1 log=$2 here=$PWD code=0
     # regedit takes a Windows path; the folder of the file is reachable as the current one.
-    (cd "$(dirname "$reg")" && wine regedit /S "$(basename "$reg")") \
-        >"$logs/regedit.log" 2>&1 </dev/null \
-        || gs_fail "regedit could not import $reg (see $logs/regedit.log)" || return 1
-    wineserver -k >/dev/null 2>&1 </dev/null
-    wineserver -w >/dev/null 2>&1 </dev/null
+    # No subshell for the change of folder: the step must stay known to this shell's traps.
+    cd "$(dirname "$reg")" || return 1
+    gs_step --to "$log" wine regedit /S "$(basename "$reg")" || code=$?
+    cd "$here" || return 1
+    [ "$code" = 0 ] || gs_fail "regedit could not import $reg (see $log)" || return 1
+    gs_stop_wine
+}
+
+# Prints which Wine this machine runs: its version, and whether 32-bit Wine is there. A
+# prefix suits only the Wine that made it: one made before wine32 was installed starts no
+# program once it is ("could not load kernel32.dll").
+gs_wine_kind() {
+    wine --version 2>/dev/null
+    [ ! -e /usr/lib/wine/wine ] || echo "with 32-bit Wine"
+}
+
+# Prints the pids of Wine's processes in the prefix of gs_wine_env: its server and its
+# programs, which all carry the prefix in their environment and run a Wine binary.
+gs_wine_pids() {
+    local file pid
+    for file in $(grep -lsFxz "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ); do
+        pid=${file//[^0-9]/}
+        [[ $(readlink "/proc/$pid/exe") == */wine* ]] && echo "$pid"
+    done
+}
+
+# Prints the time in milliseconds.
+gs_now_ms() {
+    local now=${EPOCHREALTIME/[.,]/}
+    echo $((now / 1000))
+}
+
+# Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
+# there; what is left after GRACE ms (default 10000) is killed. The server writes the
+# registry as it ends, so it is given time, except when the user interrupts: then a server
+# that does not answer at once (one still starting, say) is killed.
+# Usage: gs_stop_wine [GRACE_MS]
+gs_stop_wine() {
+    local grace=${1:-10000} end pid
+    [ -d "$WINEPREFIX" ] || return 0
+    end=$(($(gs_now_ms) + grace))
+    timeout "$((grace / 1000)).$((grace % 1000 / 100))" wineserver -k >/dev/null 2>&1 </dev/null
+    while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
+    for pid in $(gs_wine_pids); do kill -KILL "$pid" 2>/dev/null; done
+    return 0
+}
+
+# Prints the Debian packages that COMMAND needs (one a line), from tools/packages.
+# Usage: gs_packages COMMAND
+gs_packages() {
+    sed 's/#.*//' "$GS_TOOLS/packages" \
+        | awk -v command="$1" '{ for (i = 2; i <= NF; i++) if ($i == command) print $1 }'
+}
+
+# Installs the packages that the running command needs and lacks.
+gs_install_needed() {
+    local packages
+    mapfile -t packages < <(gs_packages "$GS_COMMAND")
+    if command -v dpkg-query >/dev/null; then
+        gs_install_missing "${packages[@]}"
+    else
+        echo "$GS_COMMAND: not a Debian system; make sure these are installed: ${packages[*]}"
+    fi
+}
+
+# Runs a command in a process group of its own and waits for it; returns its exit code.
+# The shell runs a signal's trap only after the command in the foreground has ended, and
+# some take long over Ctrl+C or never see it (Wine's programs; timeout, which leaves the
+# terminal's process group): waiting for a job lets the trap run at once, and gs_stop_step
+# then ends the whole group. With --to, the command's output goes to FILE: a redirection
+# of the call itself would hold for the trap too, and hide its words from the user.
+# Usage: gs_step [--to FILE] COMMAND [ARG...]
+gs_step() {
+    local code=0
+    if [ "$1" = --to ]; then
+        setsid "${@:3}" >"$2" 2>&1 </dev/null &
+    else
+        setsid "$@" &
+    fi
+    GS_STEP=$!
+    wait "$GS_STEP" || code=$?
+    GS_STEP=
+    return "$code"
+}
+
+# Reads what the system tells of process PID into the array STAT: the fields of
+# /proc/PID/stat after the program's name, so STAT[0] is the state (Z for a zombie),
+# STAT[2] the process group and STAT[19] the start time. Returns 1 when there is no PID.
+gs_read_stat() {
+    local line
+    read -r line 2>/dev/null <"/proc/$1/stat" || return 1
+    read -ra STAT <<<"${line##*) }"
+}
+
+# True while a process of group GROUP runs. Zombies do not count: they have ended, and one
+# whose parent has ended too waits for the system to reap it, which may take a while.
+gs_group_runs() {
+    local dir
+    for dir in /proc/[0-9]*; do
+        gs_read_stat "${dir#/proc/}" && [ "${STAT[2]}" = "$1" ] && [ "${STAT[0]}" != Z ] \
+            && return 0
+    done
+    return 1
+}
+
+# Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s.
+gs_stop_step() {
+    local group=$GS_STEP i
+    GS_STEP=
+    [ -n "$group" ] || return 0
+    kill -TERM -- "-$group" 2>/dev/null
+    for i in $(seq 20); do
+        gs_group_runs "$group" || break
+        sleep 0.05
+    done
+    gs_group_runs "$group" && kill -KILL -- "-$group" 2>/dev/null
+    wait "$group" 2>/dev/null || true
     return 0
 }
 
@@ -96,32 +253,27 @@ gs_make_prefix() {
 # or through sudo). Returns non-zero when the installation fails.
 # Usage: gs_install_missing PACKAGE...
 gs_install_missing() {
-    local missing=() p sudo=
+    local missing=() p sudo= log
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
             || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     [ "$(id -u)" = 0 ] || sudo=sudo
+    log=$(mktemp) || return 1
     echo "installing: ${missing[*]}"
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
+    # A package of another architecture (wine32:i386) needs that architecture added first.
+    for p in "${missing[@]}"; do
+        [[ $p == *:* ]] && ! dpkg --print-foreign-architectures | grep -qx "${p##*:}" \
+            && { $sudo dpkg --add-architecture "${p##*:}" >>"$log" 2>&1 || break; }
+    done
+    # apt's words go to the log, and only when it fails to the user (sudo asks on the
+    # terminal itself).
+    if $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq >"$log" 2>&1 \
         && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-            --no-install-recommends "${missing[@]}" >/dev/null \
-        || gs_fail "could not install: ${missing[*]}"
-}
-
-# Installs 32-bit Wine (wine32 of the i386 architecture, which 32-bit Windows programs need)
-# when it is missing, adding the architecture first. A Wine prefix made before this runs no
-# 32-bit programs: make it afresh. Returns non-zero when the installation fails.
-gs_install_wine32() {
-    local sudo=
-    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' \
-        && return 0
-    [ "$(id -u)" = 0 ] || sudo=sudo
-    echo "installing: wine32:i386"
-    { dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386; } \
-        && $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
-        && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-            --no-install-recommends wine32:i386 >/dev/null \
-        || gs_fail "could not install wine32:i386"
+            --no-install-recommends "${missing[@]}" >>"$log" 2>&1; then
+        rm -f "$log"
+        return 0
+    fi
+    tail -n 20 "$log" | gs_fail_lines "could not install: ${missing[*]}; the end of $log:"
 }

@@ -3,6 +3,10 @@
 //
 //   demo_driver wait-window   waits until the window is shown and takes input, brings it to
 //                             the foreground, prints "window X Y WIDTH HEIGHT" (screen pixels)
+//   demo_driver set-startup LINE...
+//                             types the lines into the start-up screen, ticks "Show startup
+//                             screen" and picks 75 %, with clicks and keys; prints "set" once
+//                             the window shows all of it
 //   demo_driver press-send    presses Enter (the default button, Send), waits for the message
 //                             box, prints "box: CAPTION: TEXT", dismisses it; exit 0 only
 //                             for the "Done" box
@@ -21,11 +25,14 @@ namespace {
 
 const wchar_t DIALOG_CLASS[] = L"#32770";
 const wchar_t MAIN_CAPTION[] = L"Glimmerset v1.1 (www.glimmerset.example)";
-const int SEND_BUTTON_ID = IDOK;        // the Send button is the default button, id 1
+const int SEND_BUTTON_ID = IDOK;  // the Send button is the default button, id 1
+const int SHOW_STARTUP_ID = 145, BRIGHT_75_ID = 220;
+const int LINE_IDS[] = {230, 235, 240, 245};
 const int BOX_TEXT_ID = 0xFFFF;         // the static that holds a message box's text
 const DWORD WINDOW_TIMEOUT_MS = 20000;  // a first start in a fresh prefix takes a while
 const DWORD BOX_TIMEOUT_MS = 10000;
 const DWORD CLOSE_TIMEOUT_MS = 10000;
+const DWORD INPUT_TIMEOUT_MS = 10000;  // for a click or typed text to show in the window
 
 std::string utf8(const std::wstring& text) {
   if (text.empty()) return std::string();
@@ -80,6 +87,52 @@ int wait_window() {
   return 0;
 }
 
+// Returns the control of <window> that has the keyboard focus, or NULL.
+HWND focus_of(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
+  return info.hwndFocus;
+}
+
+// Returns the text of a control of another process (GetWindowTextW would give only the
+// text it was created with).
+std::wstring control_text(HWND control) {
+  wchar_t text[256] = L"";
+  SendMessageW(control, WM_GETTEXT, 256, (LPARAM)text);
+  return text;
+}
+
+// Clicks the start-up screen line <id> and types <text> there once it has the focus.
+bool type_line(HWND window, int id, const std::wstring& text) {
+  HWND line = GetDlgItem(window, id);
+  return input_click(line) &&
+         wait_until([&] { return focus_of(window) == line; }, INPUT_TIMEOUT_MS) &&
+         input_text(text) &&
+         wait_until([&] { return control_text(line) == text; }, INPUT_TIMEOUT_MS);
+}
+
+// Clicks button <id> and waits until it is checked.
+bool check_button(HWND window, int id) {
+  HWND button = GetDlgItem(window, id);
+  return input_click(button) &&
+         wait_until([&] { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                    INPUT_TIMEOUT_MS);
+}
+
+int set_startup(int count, wchar_t** lines) {
+  HWND window = ready_window(WINDOW_TIMEOUT_MS);
+  if (!window) return fail("no Glimmerset window to fill in");
+  if (count > 4) return fail("the start-up screen has four lines");
+  if (!bring_to_front(window)) return fail("the window did not come to the front");
+  for (int i = 0; i < count; i++)
+    if (!type_line(window, LINE_IDS[i], lines[i])) return fail("a start-up line took no text");
+  if (!check_button(window, SHOW_STARTUP_ID)) return fail("\"Show startup screen\" is not ticked");
+  if (!check_button(window, BRIGHT_75_ID)) return fail("75 % is not picked");
+  std::printf("set\n");
+  return 0;
+}
+
 int press_send() {
   HWND window = ready_window(WINDOW_TIMEOUT_MS);
   if (!window) return fail("no Glimmerset window to press Send in");
@@ -119,19 +172,22 @@ int close() {
 }
 
 int usage() {
-  std::fprintf(stderr, "usage: demo_driver wait-window | press-send | close\n");
+  std::fprintf(stderr,
+               "usage: demo_driver wait-window | set-startup LINE... | press-send | close\n");
   return 2;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) return usage();
+  if (argc < 2) return usage();
   std::wstring phase = argv[1];
-  int result = phase == L"wait-window"  ? wait_window()
-               : phase == L"press-send" ? press_send()
-               : phase == L"close"      ? close()
-                                        : usage();
+  int result = phase == L"set-startup"   ? set_startup(argc - 2, argv + 2)
+               : argc != 2               ? usage()
+               : phase == L"wait-window" ? wait_window()
+               : phase == L"press-send"  ? press_send()
+               : phase == L"close"       ? close()
+                                         : usage();
   std::fflush(stdout);
   return result;
 }
