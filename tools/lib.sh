@@ -223,6 +223,16 @@ gs_read_stat() {
     read -ra STAT <<<"${line##*) }"
 }
 
+# True while process PID runs and its command line holds NAME (a recorded pid may have been
+# reused by another program by now). While a process execs its program, its command line
+# reads empty for a moment: it counts as NAME then. Usage: gs_alive PID NAME
+gs_alive() {
+    local cmdline
+    [ -n "$1" ] && gs_read_stat "$1" && [ "${STAT[0]}" != Z ] || return 1
+    cmdline=$(tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline") || return 1
+    [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
+}
+
 # True while a process of group GROUP runs. Zombies do not count: they have ended, and one
 # whose parent has ended too waits for the system to reap it, which may take a while.
 gs_group_runs() {

@@ -55,25 +55,15 @@ static std::wstring exe_path(void) {
   return path;
 }
 
-// Returns the window that has the keyboard focus in <window>'s thread, or NULL.
-static HWND focus_of(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info)) return NULL;
-  return info.hwndFocus;
-}
-
 // Returns the control id of the focused control of <window>, or 0.
 static int focus_id(HWND window) {
   HWND focus = focus_of(window);
   return focus && GetParent(focus) == window ? GetDlgCtrlID(focus) : 0;
 }
 
-// Returns the text of control <id> of another process's window (WM_GETTEXT).
+// Returns the text of control <id> of another process's window.
 static std::wstring control_text(HWND window, int id) {
-  wchar_t text[256] = L"";
-  SendMessageW(GetDlgItem(window, id), WM_GETTEXT, 256, (LPARAM)text);
-  return text;
+  return control_text(GetDlgItem(window, id));
 }
 
 // Returns the BM_GETCHECK state of button <id>.

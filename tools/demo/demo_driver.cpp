@@ -87,22 +87,6 @@ int wait_window() {
   return 0;
 }
 
-// Returns the control of <window> that has the keyboard focus, or NULL.
-HWND focus_of(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
-  return info.hwndFocus;
-}
-
-// Returns the text of a control of another process (GetWindowTextW would give only the
-// text it was created with).
-std::wstring control_text(HWND control) {
-  wchar_t text[256] = L"";
-  SendMessageW(control, WM_GETTEXT, 256, (LPARAM)text);
-  return text;
-}
-
 // Clicks the start-up screen line <id> and types <text> there once it has the focus.
 bool type_line(HWND window, int id, const std::wstring& text) {
   HWND line = GetDlgItem(window, id);

@@ -51,6 +51,19 @@ std::wstring text_of(HWND window) {
   return text;
 }
 
+std::wstring control_text(HWND control) {
+  wchar_t text[256] = L"";
+  SendMessageW(control, WM_GETTEXT, 256, (LPARAM)text);
+  return text;
+}
+
+HWND focus_of(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info)) return NULL;
+  return info.hwndFocus;
+}
+
 bool bring_to_front(HWND window) {
   if (GetForegroundWindow() == window) return true;
   DWORD mine = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(window, NULL);

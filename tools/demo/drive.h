@@ -19,6 +19,13 @@ HWND find_dialog(DWORD pid, const wchar_t* caption);
 // Returns the window's text.
 std::wstring text_of(HWND window);
 
+// Returns the text of a control of another process (WM_GETTEXT: GetWindowTextW would give
+// only the text it was created with).
+std::wstring control_text(HWND control);
+
+// Returns the window that has the keyboard focus in <window>'s thread, or NULL.
+HWND focus_of(HWND window);
+
 // Asks for <window> to become the foreground window (with the input queues attached
 // meanwhile, so that a request from another process is honoured). Returns true when it is
 // the foreground window within 2 s.
