@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "cli/code_page.h"
+#include "cli/process.h"
 
 namespace {
 
@@ -59,4 +60,14 @@ std::string file_cause(int error) {
   std::string cause = strerror(error);
   if (!cause.empty()) cause[0] = (char)tolower((unsigned char)cause[0]);
   return cause;
+}
+
+int fail(const char* name, const std::string& message, int code) {
+  if (!output_gone) print_error(std::string(name) + ": " + message + "\n");
+  return code;
+}
+
+int print_or_fail(const char* name, const std::string& text, int failure) {
+  std::string error = print(text);
+  return exit_status(error.empty() ? 0 : fail(name, error, failure));
 }

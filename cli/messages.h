@@ -11,3 +11,11 @@ std::string shown_text(const std::string& text);
 
 // Returns the cause of a failed call on a file from its errno.
 std::string file_cause(int error);
+
+// Says "<name>: <message>" on standard error, unless the reader of standard output has gone.
+// Returns <code>.
+int fail(const char* name, const std::string& message, int code);
+
+// Prints <text> (a command's help) on standard output. Returns the exit status: 0, or
+// <failure> when it could not be written (said on standard error).
+int print_or_fail(const char* name, const std::string& text, int failure);

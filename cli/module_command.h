@@ -8,9 +8,10 @@
 // what a configuration run sends, 1 when it holds anomalies, 2 when a file cannot be read or
 // written or the arguments are wrong (one line on stderr).
 //
-// Without --read it is the module on a live line: a fresh raw pty (linked at --link PATH)
-// or a serial device (--device DEV). It prints the line's path, then the decoded view in
-// words after every burst of bytes (or, with --hex, the bytes as they arrive), keeps
-// --state FILE and --png FILE up to date, and on SIGINT or SIGTERM prints a final view,
-// removes the link and returns 0 (2 when a file could not be written or the line is gone).
+// Without --read (on Linux) it is the module on a live line: a fresh raw pty (linked at
+// --link PATH) or a serial device (--device DEV). It prints the line's path, then the
+// decoded view in words once for every configuration run (or, with --hex, the bytes as they
+// arrive), keeps --state FILE and --png FILE up to date, and on SIGINT, SIGTERM or SIGHUP
+// prints a final view, removes the link and ends by that signal; it returns 1 when the line
+// cannot be used or goes away, 2 when a file cannot be written.
 int module_command(const char* name, int argc, char** argv);

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include "cli/messages.h"
-#include "cli/pty.h"
+
+volatile sig_atomic_t stop_requested = 0;
+volatile sig_atomic_t output_gone = 0;
 
 namespace {
 
@@ -15,6 +17,9 @@ void on_stop(int signal_number) { stop_requested = signal_number; }
 
 }  // namespace
 
+// Output into a pipe whose reader has gone ends the program by SIGPIPE, as it ends any
+// program in a pipeline; SIGPIPE itself is ignored, so that the write fails with EPIPE and
+// the command tidies up first.
 void catch_stop_signals() {
   struct sigaction stop = {}, found;
   stop.sa_handler = on_stop;  // no SA_RESTART: a waiting call returns to look at the flag
@@ -45,6 +50,7 @@ std::string print(const std::string& text) {
     if (n > 0) {
       done += (size_t)n;
     } else if (errno == EPIPE) {
+      output_gone = 1;
       stop_requested = SIGPIPE;
       return "standard output: the reader has gone";
     } else if (stop_requested) {
@@ -59,13 +65,4 @@ std::string print(const std::string& text) {
   return "";
 }
 
-int fail(const char* name, const std::string& message, int code) {
-  // Output into a pipe whose reader has gone ("| head") ends the program without a word.
-  if (stop_requested != SIGPIPE) fprintf(stderr, "%s: %s\n", name, message.c_str());
-  return code;
-}
-
-int print_or_fail(const char* name, const std::string& text, int failure) {
-  std::string error = print(text);
-  return exit_status(error.empty() ? 0 : fail(name, error, failure));
-}
+void print_error(const std::string& text) { fputs(text.c_str(), stderr); }

@@ -1,29 +1,33 @@
-// How glimmerset ends: the signals that stop it, the exit status that tells a calling shell
-// what happened, and standard output that may have gone away.
+// How glimmerset ends: the signals (on Windows, the console's Ctrl+C) that stop it, the exit
+// status that tells a calling shell what happened, and output that may have gone away. Each
+// system has its own cli/process*.cpp.
 #pragma once
+
+#include <signal.h>
 
 #include <string>
 
-// From now on SIGINT, SIGTERM and SIGHUP (those not ignored from the start) set
-// stop_requested (cli/pty.h) to their number: every wait ends once it sees it, and the
-// command tidies up. SIGPIPE is ignored, so that a write to a reader that has gone fails
-// with EPIPE and is tidied up alike. Returns nothing.
+// The number of the signal that asked the program to stop (SIGINT for Ctrl+C), 0 until one
+// does: every waiting loop ends once it sees it.
+extern volatile sig_atomic_t stop_requested;
+
+// Set once the reader of standard output has gone (a pipe into "head"): the program tidies
+// up and ends without a word.
+extern volatile sig_atomic_t output_gone;
+
+// From now on a request to stop (SIGINT, SIGTERM and SIGHUP, those not ignored from the
+// start; on Windows Ctrl+C, Ctrl+Break and the console's close) sets stop_requested: every
+// wait ends once it sees it, and the command tidies up. Returns nothing.
 void catch_stop_signals();
 
-// Returns <code> as the exit status; when a signal asked to stop, ends the process by that
-// same signal instead (after the command has tidied up), so that a shell loop around the
-// command stops too, as it does for any program ended by Ctrl+C.
+// Returns <code> as the exit status; when a stop was asked for, ends the process as that
+// request ends any program (by the same signal; on Windows with the status of Ctrl+C),
+// after the command has tidied up, so that a shell loop or a batch file around the command
+// stops too.
 int exit_status(int code);
 
-// Writes <text> to standard output at once. Returns "" or why it could not be written. A
-// reader that has gone (a pipe into "head") asks the program to stop, as SIGPIPE would, and
-// the program then ends without a word once it has tidied up.
+// Writes <text> to standard output at once. Returns "" or why it could not be written.
 std::string print(const std::string& text);
 
-// Says "<name>: <message>" on standard error, unless a reader of standard output has gone.
-// Returns <code>.
-int fail(const char* name, const std::string& message, int code);
-
-// Prints <text> (a command's help) on standard output. Returns 0, or <failure> when it could
-// not be written (said on standard error).
-int print_or_fail(const char* name, const std::string& text, int failure);
+// Writes <text> to standard error. Returns nothing: there is no one left to tell.
+void print_error(const std::string& text);

@@ -7,8 +7,6 @@
 #include <time.h>
 #include <unistd.h>
 
-volatile sig_atomic_t stop_requested = 0;
-
 long long now_ms() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);

@@ -1,13 +1,7 @@
-// Pseudo-terminal pieces and the stop flag, shared by glimmerset and the tests' pty host.
+// Pseudo-terminal pieces, shared by glimmerset and the tests' pty host.
 #pragma once
 
-#include <signal.h>
-
 #include <string>
-
-// The number of the signal that asked the program to stop, 0 until one does: every waiting
-// loop ends once it sees it.
-extern volatile sig_atomic_t stop_requested;
 
 // Returns a monotonic clock in milliseconds.
 long long now_ms();

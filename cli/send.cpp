@@ -1,15 +1,12 @@
 #include "cli/send.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
-#include "cli/files.h"
 #include "cli/line_text.h"
 #include "cli/messages.h"
 #include "cli/options.h"
@@ -147,7 +144,9 @@ const char* set_flag(SendArgs* a, const char*) {
   return NULL;
 }
 
-const char* set_port(SendArgs* a, const char* v) { return set_path(&a->port, v); }
+const char* set_port(SendArgs* a, const char* v) {
+  return set_path(&a->port, v) ? "must not be empty" : port_argument_error(v);
+}
 const char* set_output(SendArgs* a, const char* v) { return set_path(&a->output, v); }
 const char* set_code_page(SendArgs* a, const char* v) { return set_path(&a->code_page, v); }
 
@@ -217,24 +216,14 @@ std::string run_bytes(const SendArgs& args, const std::string lines[4]) {
 // Writes <bytes> to standard output or to the file <path>. Returns "" or what failed.
 std::string write_output(const char* path, const std::string& bytes) {
   if (!strcmp(path, "-")) return print(bytes);
-  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  bool written = fd >= 0 && write_fully(fd, bytes);
+  FILE* file = fopen(path, "wb");
+  bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   int error = errno;
-  if (fd >= 0 && close(fd) != 0 && written) {
+  if (file && fclose(file) != 0 && written) {
     written = false;
     error = errno;
   }
   return written ? "" : std::string(path) + ": " + file_cause(error);
-}
-
-std::string send_to_port(const char* port, unsigned long baud, const std::string& bytes) {
-  int fd = -1;
-  std::string error = serial_line_open(port, baud, &fd);
-  if (error.empty()) {
-    error = serial_line_send(fd, baud, bytes);
-    serial_line_close(fd, !error.empty());
-  }
-  return error.empty() ? "" : std::string(port) + ": " + error;
 }
 
 }  // namespace
@@ -249,7 +238,7 @@ int send_command(const char* name, int argc, char** argv) {
   if (!error.empty()) return fail(name, error + " (see " + name + " --help)", 2);
   std::string bytes = run_bytes(args, lines);
   error =
-      args.output ? write_output(args.output, bytes) : send_to_port(args.port, args.baud, bytes);
+      args.output ? write_output(args.output, bytes) : send_to_line(args.port, args.baud, bytes);
   if (!error.empty()) return exit_status(fail(name, error, 1));
   fputs("Configuration complete.\n", stderr);
   return exit_status(0);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "cli/messages.h"
+#include "cli/process.h"
 #include "cli/pty.h"
 #include "serial/line_state.h"
 
@@ -223,3 +224,15 @@ void serial_line_close(int fd, bool discard) {
   close(fd);
   tick(0, 0);
 }
+
+std::string send_to_line(const char* port, unsigned long rate, const std::string& bytes) {
+  int fd = -1;
+  std::string error = serial_line_open(port, rate, &fd);
+  if (error.empty()) {
+    error = serial_line_send(fd, rate, bytes);
+    serial_line_close(fd, !error.empty());
+  }
+  return error.empty() ? "" : std::string(port) + ": " + error;
+}
+
+const char* port_argument_error(const char*) { return NULL; }

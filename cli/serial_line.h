@@ -1,10 +1,20 @@
-// A serial line on Linux for one configuration run: opened without taking it as a controlling
+// The serial line of one configuration run. On every system: send_to_line and
+// port_argument_error (cli/serial_line*.cpp). On Linux: opened without taking it as a controlling
 // terminal or waiting for carrier, locked against other programs, set to raw 8N1 at the
 // run's rate, written within the same time limits as the Windows channel and drained before
 // it is closed. Nothing is read from it.
 #pragma once
 
 #include <string>
+
+// Sends <bytes> on the serial line <port> at <rate> bit/s (2400 or 9600): opens it, sets
+// it, writes and waits until the bytes have left, and closes it. Returns "" when every byte
+// left as far as the driver can tell, else what went wrong, naming the port.
+std::string send_to_line(const char* port, unsigned long rate, const std::string& bytes);
+
+// Returns NULL when <port> may name a serial line here, else what it must be (on Windows
+// "COM1" to "COM255"): such a port is a wrong argument, refused before anything is opened.
+const char* port_argument_error(const char* port);
 
 // Opens the serial device <path> as it is set: not as a controlling terminal, without
 // waiting for carrier, and locked with flock against other programs that lock it too.

@@ -57,6 +57,9 @@ namespace {
 // whatever the list says; no program of ours opens a number above 255.
 const int PORTS = 255;
 
+// Set by SIGINT or SIGTERM: the host ends.
+volatile sig_atomic_t s_stop = 0;
+
 // What one COM link currently leads to. A pty keeps both ends open here: the slave so
 // that the line settings survive Wine closing the port, the master to collect the bytes.
 struct Port {
@@ -413,7 +416,7 @@ bool send_all(int fd, const std::string& text) {
 // so that a writer never blocks on a full pty buffer.
 void serve_client(int client) {
   std::string pending;
-  while (!stop_requested) {
+  while (!s_stop) {
     std::vector<pollfd> fds;
     fds.push_back({client, POLLIN, 0});
     int wait_ms = 1000;
@@ -471,7 +474,7 @@ int serve(const std::string& dir, const std::string& port_file) {
     return 1;
   }
   fprintf(stderr, "ptyhost: serving %s on 127.0.0.1:%d\n", dir.c_str(), port_number);
-  while (!stop_requested) {
+  while (!s_stop) {
     int client = accept4(listener, NULL, NULL, SOCK_CLOEXEC);
     if (client < 0) {
       if (errno == EINTR) continue;
@@ -484,7 +487,7 @@ int serve(const std::string& dir, const std::string& port_file) {
   return 0;
 }
 
-void on_stop(int) { stop_requested = 1; }
+void on_stop(int) { s_stop = 1; }
 
 int usage() {
   fprintf(stderr,
