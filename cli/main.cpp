@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/module_command.h"
+#include "cli/ports_linux.h"
 #include "cli/pty.h"
 #include "cli/send.h"
 
@@ -15,12 +16,14 @@ namespace {
 const char HELP[] =
     "usage: glimmerset send (--port DEVICE | --output FILE) [options]\n"
     "       glimmerset module [options]\n"
+    "       glimmerset ports [--json]\n"
     "       glimmerset --version\n"
     "\n"
     "Sets the power-up options of a serial vacuum-fluorescent display (20x4 or 20x2).\n"
     "\n"
     "  send      send the start-up screen and the power-up options to the display\n"
     "  module    show what the display module makes of the bytes it is sent\n"
+    "  ports     list this machine's serial devices, to find the display's port\n"
     "\n"
     "glimmerset COMMAND --help describes each command; man glimmerset has examples.\n";
 
@@ -57,10 +60,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   catch_stop_signals();
-  if (first == "send" || first == "module") {
+  if (first == "send" || first == "module" || first == "ports") {
     std::string name = command_name(argv[0], argv[1]);
-    return first == "send" ? send_command(name.c_str(), argc - 2, argv + 2)
-                           : module_command(name.c_str(), argc - 2, argv + 2);
+    int (*command)(const char*, int, char**) = first == "send"     ? send_command
+                                               : first == "module" ? module_command
+                                                                   : ports_command;
+    return command(name.c_str(), argc - 2, argv + 2);
   }
   fprintf(stderr,
           first.empty() ? "glimmerset: no command given (see glimmerset --help)\n"
