@@ -404,8 +404,8 @@ TEST(Module, ProgramExitCodes) {
   };
   // A live module that starts by mistake ends with the time limit (exit code 124).
   for (const auto& c : cases) {
-    std::string command =
-        "timeout 20 " + std::string(GLIMMERSET_EXE) + " module " + c.args + " >/dev/null 2>&1";
+    std::string command = "timeout 20 " GLIMMERSET_EMULATOR " " GLIMMERSET_EXE " module " + c.args +
+                          " >/dev/null 2>&1";
     int status = system(command.c_str());
     EXPECT_EQ(c.code, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << c.args;
   }

@@ -1,11 +1,13 @@
 #include "spawn.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -26,7 +28,13 @@ std::string file_text(const std::string& path) {
 
 pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& out,
                        const std::string& err) {
-  std::vector<std::string> words = {GLIMMERSET_EXE};
+  std::vector<std::string> words;
+  std::string emulator = GLIMMERSET_EMULATOR;
+  for (size_t at = 0, end; at < emulator.size(); at = end + 1) {
+    end = std::min(emulator.find(' ', at), emulator.size());
+    words.push_back(emulator.substr(at, end - at));
+  }
+  words.push_back(GLIMMERSET_EXE);
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(&word[0]);
@@ -38,9 +46,20 @@ pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& 
     posix_spawn_file_actions_adddup2(&files, 1, 2);
   else
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // The child's end of <ready> closes when it starts the program. Under qemu-user,
+  // posix_spawn returns before that: a signal sent at once would then end the child before
+  // the program could catch it, and the child's copies of our descriptors would stand for
+  // the program's own.
+  int ready[2];
   pid_t pid = -1;
-  if (posix_spawn(&pid, GLIMMERSET_EXE, &files, NULL, argv.data(), environ) != 0) pid = -1;
+  if (pipe2(ready, O_CLOEXEC) != 0) return -1;
+  if (posix_spawn(&pid, argv[0], &files, NULL, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&files);
+  close(ready[1]);
+  char byte;
+  while (read(ready[0], &byte, 1) < 0 && errno == EINTR) {
+  }
+  close(ready[0]);
   return pid;
 }
 

@@ -17,8 +17,8 @@ bool wait_for(const std::function<bool()>& condition);
 std::string file_text(const std::string& path);
 
 // Starts glimmerset with <args> (the words after the program name), its standard output in
-// the file <out> and its standard error in <err> (or in <out> too when <err> is empty).
-// Returns its pid, or -1.
+// the file <out> and its standard error in <err> (or in <out> too when <err> is empty); in a
+// build for another processor, under qemu-user. Returns its pid, or -1.
 pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& out,
                        const std::string& err = "");
 
