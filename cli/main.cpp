@@ -1,14 +1,13 @@
 // glimmerset: the display's power-up configuration from a Linux shell (send), and the model of
 // the display module (module).
-#include <signal.h>
-#include <stdio.h>
 #include <string.h>
 
 #include <string>
 
+#include "cli/messages.h"
 #include "cli/module_command.h"
 #include "cli/ports_linux.h"
-#include "cli/pty.h"
+#include "cli/process.h"
 #include "cli/send.h"
 
 namespace {
@@ -27,18 +26,6 @@ const char HELP[] =
     "\n"
     "glimmerset COMMAND --help describes each command; man glimmerset has examples.\n";
 
-void on_stop(int) { stop_requested = 1; }
-
-// Ctrl+C ends a wait on the line at once, and the command still closes what it opened: a
-// serial port closed with output queued would hold the exit for up to 30 s.
-void catch_stop_signals(void) {
-  struct sigaction stop = {};
-  stop.sa_handler = on_stop;  // no SA_RESTART: a waiting poll returns to look at the flag
-  sigaction(SIGINT, &stop, NULL);
-  sigaction(SIGTERM, &stop, NULL);
-  signal(SIGPIPE, SIG_IGN);
-}
-
 // Returns the command as the user typed it: "glimmerset send", or the name of a wrapper that
 // runs the program under another name (argv[0]).
 std::string command_name(const char* argv0, const char* command) {
@@ -50,16 +37,11 @@ std::string command_name(const char* argv0, const char* command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string first = argc > 1 ? argv[1] : "";
-  if (first == "--help" || first == "-h") {
-    fputs(HELP, stdout);
-    return 0;
-  }
-  if (first == "--version") {
-    puts("glimmerset " GLIMMERSET_VERSION);
-    return 0;
-  }
   catch_stop_signals();
+  std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--help" || first == "-h") return print_or_fail("glimmerset", HELP, 1);
+  if (first == "--version")
+    return print_or_fail("glimmerset", "glimmerset " GLIMMERSET_VERSION "\n", 1);
   if (first == "send" || first == "module" || first == "ports") {
     std::string name = command_name(argv[0], argv[1]);
     int (*command)(const char*, int, char**) = first == "send"     ? send_command
@@ -67,9 +49,8 @@ int main(int argc, char** argv) {
                                                                    : ports_command;
     return command(name.c_str(), argc - 2, argv + 2);
   }
-  fprintf(stderr,
-          first.empty() ? "glimmerset: no command given (see glimmerset --help)\n"
-                        : "glimmerset: unknown command '%s' (see glimmerset --help)\n",
-          first.c_str());
-  return 2;
+  return fail("glimmerset",
+              first.empty() ? "no command given (see glimmerset --help)"
+                            : "unknown command '" + shown_text(first) + "' (see glimmerset --help)",
+              2);
 }

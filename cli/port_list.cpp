@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "cli/messages.h"
+
 namespace {
 
 const char DIGITS[] = "0123456789";
@@ -35,18 +37,6 @@ bool counted_before(const std::string& a, const std::string& b) {
   return a.size() - i < b.size() - j;
 }
 
-// Returns <text> with each control byte written as \xNN, so that a name never moves the
-// terminal's cursor or rings its bell.
-std::string shown(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    char escape[8];
-    snprintf(escape, sizeof escape, "\\x%02X", c);
-    out += c < 0x20 || c == 0x7F ? std::string(escape) : std::string(1, (char)c);
-  }
-  return out;
-}
-
 // Returns the adapter in words: "USB 0403:6001 FTDI FT232R USB UART, serial A6008isP".
 std::string usb_text(const SerialPort& port) {
   std::string text = "USB " + port.vendor_id + ":" + port.product_id;
@@ -57,10 +47,10 @@ std::string usb_text(const SerialPort& port) {
 }
 
 std::string port_line(const SerialPort& port) {
-  std::string line = shown(port.device);
+  std::string line = shown_text(port.device);
   for (const std::string& field : {port.driver, port.usb ? usb_text(port) : std::string(),
                                    port.by_id.empty() ? port.by_path : port.by_id})
-    if (!field.empty()) line += "  " + shown(field);
+    if (!field.empty()) line += "  " + shown_text(field);
   return line + "\n";
 }
 

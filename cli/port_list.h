@@ -22,8 +22,8 @@ struct SerialPort {
 void sort_ports(std::vector<SerialPort>* ports);
 
 // Returns one line per port: the device, its driver, for a USB device its ids, maker, product
-// and serial number, and its stable name (by id, else by path). Control bytes are written as
-// \xNN.
+// and serial number, and its stable name (by id, else by path), shown as messages show text
+// (control characters and broken UTF-8 written as \xNN).
 std::string port_lines(const std::vector<SerialPort>& ports);
 
 // Returns the ports as one JSON list and a line end: per port an object with the keys device,

@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <map>
 
+#include "cli/options.h"
+#include "cli/process.h"
+
 namespace {
 
 const char HELP[] =
-    "usage: %s [--json]\n"
+    " [--json]\n"
     "\n"
     "Lists the serial devices of this machine, one a line: the device, its driver, for a USB\n"
     "adapter its ids, maker, product and serial number, and its stable name under\n"
@@ -107,6 +110,13 @@ void add_usb(std::string device, const std::string& devices, SerialPort* port) {
   }
 }
 
+const char* set_json(bool* json, const char*) {
+  *json = true;
+  return NULL;
+}
+
+const Option<bool> OPTIONS[] = {{"--json", false, set_json}};
+
 }  // namespace
 
 bool linux_ports(const std::string& sys_root, const std::string& dev_root,
@@ -142,30 +152,14 @@ bool linux_ports(const std::string& sys_root, const std::string& dev_root,
 }
 
 int ports_command(const char* name, int argc, char** argv) {
-  bool json = false;
-  for (int i = 0; i < argc; i++) {
-    std::string word = argv[i], error;
-    if (word == "--help" || word == "-h") {
-      printf(HELP, name);
-      return 0;
-    }
-    if (word != "--json")
-      error = (word.compare(0, 1, "-") ? "unexpected argument '" : "unknown option '") + word + "'";
-    else if (json)
-      error = "--json is given twice";
-    if (!error.empty()) {
-      fprintf(stderr, "%s: %s (see %s --help)\n", name, error.c_str(), name);
-      return 2;
-    }
-    json = true;
-  }
+  bool json = false, help = false;
+  std::string error = parse_options(argc, argv, OPTIONS, &json, &help);
+  if (help) return print_or_fail(name, std::string("usage: ") + name + HELP, 1);
+  if (!error.empty()) return fail(name, error + " (see " + name + " --help)", 2);
   std::vector<SerialPort> ports;
-  std::string error;
-  if (!linux_ports("/sys", "/dev", &ports, &error)) {
-    fprintf(stderr, "%s: %s\n", name, error.c_str());
-    return 1;
-  }
-  fputs((json ? port_json(ports) : port_lines(ports)).c_str(), stdout);
+  if (!linux_ports("/sys", "/dev", &ports, &error)) return exit_status(fail(name, error, 1));
+  error = print(json ? port_json(ports) : port_lines(ports));
+  if (!error.empty()) return exit_status(fail(name, error, 1));
   if (ports.empty() && !json) fprintf(stderr, "%s: no serial device found\n", name);
-  return 0;
+  return exit_status(0);
 }

@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/files.h"
 #include "cli/pty.h"
 #include "module/hex.h"
 #include "module/model.h"
