@@ -1,5 +1,6 @@
 #include "spawn.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -45,10 +46,21 @@ pid_t start_program(std::vector<std::string> words, const std::string& out, cons
   posix_spawnattr_setpgroup(&attributes, 0);
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETSIGDEF | (own_group ? POSIX_SPAWN_SETPGROUP : 0));
+  // The child's end of <ready> closes when it starts the program. Under qemu-user,
+  // posix_spawn returns before that: a signal sent at once would then end the child before
+  // the program could catch it, and the child's copies of our descriptors would stand for
+  // the program's own.
+  int ready[2];
   pid_t pid = -1;
+  if (pipe2(ready, O_CLOEXEC) != 0) return -1;
   if (posix_spawnp(&pid, argv[0], &files, &attributes, argv.data(), environ) != 0) pid = -1;
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&files);
+  close(ready[1]);
+  char byte;
+  while (read(ready[0], &byte, 1) < 0 && errno == EINTR) {
+  }
+  close(ready[0]);
   return pid;
 }
 

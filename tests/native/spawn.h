@@ -20,7 +20,7 @@ std::string file_text(const std::string& path);
 // at their defaults, whatever this test inherited (a shell's background jobs ignore SIGINT),
 // in a process group of its own when <own_group>, with its standard output in the file
 // <out> and its standard error in <err> (or in <out> too when <err> is empty). Returns its
-// pid, or -1.
+// pid once the program has been started, or -1.
 pid_t start_program(std::vector<std::string> words, const std::string& out,
                     const std::string& err = "", bool own_group = false);
 
