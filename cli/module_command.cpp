@@ -57,12 +57,13 @@ const char READ_ONLY_HELP[] =
 
 // Returns the help of the command <name>.
 std::string help_text(const char* name) {
-  std::string n = name, usage = "usage: " + n +
-                                " [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n";
+  std::string n = name,
+              usage = "usage: " + n +
+                      " [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n";
   if (!LIVE_LINES) return usage + "\n" + HELP + READ_ONLY_HELP;
   return usage + "       " + n +
-         " [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n" +
-         "       " + n + " --hex [--link PATH | --device DEV]\n" +
+         " [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n" + "       " +
+         n + " --hex [--link PATH | --device DEV]\n" +
          "       (live lines also take --capture FILE)\n\n" + HELP + LIVE_HELP;
 }
 

@@ -269,4 +269,3 @@ int live_mode(const ModuleArgs& args, const Module& module) {
   close_live(args, line, live);
   return exit_status(live.failed);
 }
-

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "cli/messages.h"
+#include "cli/options.h"
+#include "cli/process.h"
 
 namespace {
 
@@ -48,8 +50,9 @@ std::string usb_text(const SerialPort& port) {
 
 std::string port_line(const SerialPort& port) {
   std::string line = shown_text(port.device);
-  for (const std::string& field : {port.driver, port.usb ? usb_text(port) : std::string(),
-                                   port.by_id.empty() ? port.by_path : port.by_id})
+  for (const std::string& field :
+       {port.name, port.driver, port.usb ? usb_text(port) : std::string(),
+        port.by_id.empty() ? port.by_path : port.by_id})
     if (!field.empty()) line += "  " + shown_text(field);
   return line + "\n";
 }
@@ -77,10 +80,29 @@ std::string json_usb(const SerialPort& port) {
 }
 
 std::string json_port(const SerialPort& port) {
-  return "{\"device\":" + json_text(port.device) + ",\"by_id\":" + json_text(port.by_id) +
-         ",\"by_path\":" + json_text(port.by_path) + ",\"driver\":" + json_text(port.driver) +
-         ",\"usb\":" + json_usb(port) + "}";
+  return "{\"device\":" + json_text(port.device) + ",\"name\":" + json_text(port.name) +
+         ",\"by_id\":" + json_text(port.by_id) + ",\"by_path\":" + json_text(port.by_path) +
+         ",\"driver\":" + json_text(port.driver) + ",\"usb\":" + json_usb(port) + "}";
 }
+
+const char HELP[] =
+    " [--json]\n"
+    "\n";
+
+const char OPTIONS_HELP[] =
+    "\n"
+    "  --json       the list as JSON, for scripts\n"
+    "  -h, --help   this text\n"
+    "\n"
+    "Exit status: 0 when the list was printed (an empty one too), 1 when the system's list\n"
+    "cannot be read, 2 for wrong arguments.\n";
+
+const char* set_json(bool* json, const char*) {
+  *json = true;
+  return NULL;
+}
+
+const Option<bool> OPTIONS[] = {{"--json", false, set_json}};
 
 }  // namespace
 
@@ -100,4 +122,19 @@ std::string port_json(const std::vector<SerialPort>& ports) {
   std::string json = "[";
   for (size_t i = 0; i < ports.size(); i++) json += (i ? "," : "") + json_port(ports[i]);
   return json + "]\n";
+}
+
+int ports_command(const char* name, int argc, char** argv) {
+  bool json = false, help = false;
+  std::string error = parse_options(argc, argv, OPTIONS, &json, &help);
+  if (help)
+    return print_or_fail(
+        name, "usage: " + std::string(name) + HELP + SYSTEM_PORTS_HELP + OPTIONS_HELP, 1);
+  if (!error.empty()) return fail(name, error + " (see " + name + " --help)", 2);
+  std::vector<SerialPort> ports;
+  if (!system_ports(&ports, &error)) return exit_status(fail(name, error, 1));
+  error = print(json ? port_json(ports) : port_lines(ports));
+  if (!error.empty()) return exit_status(fail(name, error, 1));
+  if (ports.empty() && !json) print_error(std::string(name) + ": no serial device found\n");
+  return exit_status(0);
 }

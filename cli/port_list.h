@@ -1,6 +1,6 @@
 // The serial ports of a machine as a user recognises them, and how they are shown: one line
 // each for a person, JSON for a script. No platform calls: each system fills the list its own
-// way, and all show it alike.
+// way (system_ports, in cli/ports_*.cpp), and all show it alike.
 #pragma once
 
 #include <string>
@@ -8,7 +8,8 @@
 
 // One serial port; a field that the system does not tell is "".
 struct SerialPort {
-  std::string device;   // the path a program opens it by: /dev/ttyUSB0
+  std::string device;   // the name a program opens it by: /dev/ttyUSB0, COM5
+  std::string name;     // the name the system shows: "USB Serial Port (COM5)"
   std::string by_id;    // a name that follows the adapter wherever it is plugged in
   std::string by_path;  // a name that follows the socket it is plugged into
   std::string driver;   // the driver that serves it: ftdi_sio, cdc_acm, uart-pl011, ...
@@ -27,6 +28,18 @@ void sort_ports(std::vector<SerialPort>* ports);
 std::string port_lines(const std::vector<SerialPort>& ports);
 
 // Returns the ports as one JSON list and a line end: per port an object with the keys device,
-// by_id, by_path, driver (each a string or null) and usb (null, or an object with vendor_id,
+// name, by_id, by_path, driver (each a string or null) and usb (null, or an object with vendor_id,
 // product_id, manufacturer, product and serial).
 std::string port_json(const std::vector<SerialPort>& ports);
+
+// Returns true with this system's serial ports, sorted, or false with why they cannot be
+// listed in <error>. No port is opened: opening one raises DTR, which resets some boards.
+bool system_ports(std::vector<SerialPort>* ports, std::string* error);
+
+// The part of the help of "ports" that says what this system's list holds.
+extern const char SYSTEM_PORTS_HELP[];
+
+// Runs "ports" with the <argc> words of <argv> that follow it; <name> is the command as the
+// user typed it, for messages. Returns the exit status: 0 when the list was printed (an empty
+// one too), 1 when the system's list cannot be read, 2 for wrong arguments.
+int ports_command(const char* name, int argc, char** argv);

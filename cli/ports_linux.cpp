@@ -9,26 +9,7 @@
 #include <algorithm>
 #include <map>
 
-#include "cli/options.h"
-#include "cli/process.h"
-
 namespace {
-
-const char HELP[] =
-    " [--json]\n"
-    "\n"
-    "Lists the serial devices of this machine, one a line: the device, its driver, for a USB\n"
-    "adapter its ids, maker, product and serial number, and its stable name under\n"
-    "/dev/serial/by-id/ (or /dev/serial/by-path/) where the system made one. In scripts, name\n"
-    "the port by that stable name: a USB adapter's ttyUSB number depends on the order in\n"
-    "which adapters were plugged in. Only sysfs and /dev are read; no device is opened\n"
-    "(opening a serial port raises DTR, which resets some boards).\n"
-    "\n"
-    "  --json       the list as JSON, for scripts\n"
-    "  -h, --help   this text\n"
-    "\n"
-    "Exit status: 0 when the list was printed (an empty one too), 1 when sysfs cannot be read,\n"
-    "2 for wrong arguments.\n";
 
 // Returns the sysfs attribute at <path> without its line end; "" when there is none.
 std::string attribute(const std::string& path) {
@@ -110,13 +91,6 @@ void add_usb(std::string device, const std::string& devices, SerialPort* port) {
   }
 }
 
-const char* set_json(bool* json, const char*) {
-  *json = true;
-  return NULL;
-}
-
-const Option<bool> OPTIONS[] = {{"--json", false, set_json}};
-
 }  // namespace
 
 bool linux_ports(const std::string& sys_root, const std::string& dev_root,
@@ -151,15 +125,14 @@ bool linux_ports(const std::string& sys_root, const std::string& dev_root,
   return true;
 }
 
-int ports_command(const char* name, int argc, char** argv) {
-  bool json = false, help = false;
-  std::string error = parse_options(argc, argv, OPTIONS, &json, &help);
-  if (help) return print_or_fail(name, std::string("usage: ") + name + HELP, 1);
-  if (!error.empty()) return fail(name, error + " (see " + name + " --help)", 2);
-  std::vector<SerialPort> ports;
-  if (!linux_ports("/sys", "/dev", &ports, &error)) return exit_status(fail(name, error, 1));
-  error = print(json ? port_json(ports) : port_lines(ports));
-  if (!error.empty()) return exit_status(fail(name, error, 1));
-  if (ports.empty() && !json) fprintf(stderr, "%s: no serial device found\n", name);
-  return exit_status(0);
+const char SYSTEM_PORTS_HELP[] =
+    "Lists the serial devices of this machine, one a line: the device, its driver, for a USB\n"
+    "adapter its ids, maker, product and serial number, and its stable name under\n"
+    "/dev/serial/by-id/ (or /dev/serial/by-path/) where the system made one. In scripts, name\n"
+    "the port by that stable name: a USB adapter's ttyUSB number depends on the order in\n"
+    "which adapters were plugged in. Only sysfs and /dev are read; no device is opened\n"
+    "(opening a serial port raises DTR, which resets some boards).\n";
+
+bool system_ports(std::vector<SerialPort>* ports, std::string* error) {
+  return linux_ports("/sys", "/dev", ports, error);
 }

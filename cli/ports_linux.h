@@ -14,8 +14,3 @@
 // false with the reason in <error> when <sys_root>/class/tty cannot be read.
 bool linux_ports(const std::string& sys_root, const std::string& dev_root,
                  std::vector<SerialPort>* ports, std::string* error);
-
-// Runs "ports" with the <argc> words of <argv> that follow it; <name> is the command as the
-// user typed it, for messages. Returns the exit status: 0 when the list was printed (an empty
-// one too), 1 when sysfs cannot be read, 2 for wrong arguments.
-int ports_command(const char* name, int argc, char** argv);

@@ -195,14 +195,19 @@ TEST(Ports, AsJson) {
   SerialPort uart;
   uart.device = "/dev/ttyAMA0";
   uart.by_path = "/dev/serial/by-path/platform-fe201000.serial";
+  SerialPort com;  // as Windows names it
+  com.device = "COM5";
+  com.name = "Communications Port (COM5)";
   EXPECT_EQ("[]\n", port_json({}));
   EXPECT_EQ(
-      "[{\"device\":\"/dev/ttyUSB0\",\"by_id\":\"/dev/serial/by-id/usb-\\\"x\\\"\","
+      "[{\"device\":\"/dev/ttyUSB0\",\"name\":null,\"by_id\":\"/dev/serial/by-id/usb-\\\"x\\\"\","
       "\"by_path\":null,\"driver\":\"ftdi_sio\",\"usb\":{\"vendor_id\":\"0403\","
       "\"product_id\":\"6001\",\"manufacturer\":null,\"product\":\"tab\\u0009here\","
-      "\"serial\":null}},{\"device\":\"/dev/ttyAMA0\",\"by_id\":null,\"by_path\":"
-      "\"/dev/serial/by-path/platform-fe201000.serial\",\"driver\":null,\"usb\":null}]\n",
-      port_json({usb, uart}));
+      "\"serial\":null}},{\"device\":\"/dev/ttyAMA0\",\"name\":null,\"by_id\":null,\"by_path\":"
+      "\"/dev/serial/by-path/platform-fe201000.serial\",\"driver\":null,\"usb\":null},"
+      "{\"device\":\"COM5\",\"name\":\"Communications Port (COM5)\",\"by_id\":null,"
+      "\"by_path\":null,\"driver\":null,\"usb\":null}]\n",
+      port_json({usb, uart, com}));
 }
 
 // This machine as it is: every port listed is a device file and a tty of sysfs, and the
