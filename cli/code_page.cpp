@@ -42,8 +42,9 @@ const CodePageTable* find_code_page(const std::string& name) {
 }
 
 int code_page_byte(const CodePageTable& page, uint32_t character) {
-  for (int byte = 0; byte < 256; byte++)
-    if (page.characters[byte] == character && character != CODE_PAGE_NO_CHARACTER) return byte;
+  if (character < 0x80) return (int)character;
+  for (int i = 0; i < 128; i++)
+    if (page.upper[i] == character && character != CODE_PAGE_NO_CHARACTER) return 0x80 + i;
   return -1;
 }
 

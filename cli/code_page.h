@@ -12,9 +12,11 @@
 enum { CODE_PAGE_NO_CHARACTER = 0xFFFF };
 
 struct CodePageTable {
-  const char* name;          // as users give it, in any case
-  const char* aliases;       // other names for it, space-separated
-  uint16_t characters[256];  // the character of each byte, or CODE_PAGE_NO_CHARACTER
+  const char* name;     // as users give it, in any case
+  const char* aliases;  // other names for it, space-separated
+  // The character of each byte from 0x80 on, or CODE_PAGE_NO_CHARACTER; the bytes below
+  // are ASCII in every code page offered.
+  uint16_t upper[128];
 };
 
 extern const CodePageTable CODE_PAGE_TABLES[];

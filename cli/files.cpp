@@ -35,6 +35,8 @@ bool rename_over(const std::string& temp, const std::string& path) {
 
 }  // namespace
 
+FILE* open_file(const char* path, const char* mode) { return fopen(path, mode); }
+
 bool write_fully(int fd, const std::string& bytes) {
   size_t done = 0;
   ssize_t n = 0;

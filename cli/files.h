@@ -3,14 +3,20 @@
 // of one or none at all, and nothing that the user keeps beside it is touched.
 #pragma once
 
+#include <stdio.h>
+
 #include <string>
 
-// Replaces <path> by a symlink to <target>. Returns false, with errno, on failure.
+// Opens the file <path> (UTF-8) as fopen does with <mode>. Returns the stream, or NULL with
+// errno.
+FILE* open_file(const char* path, const char* mode);
+
+// Replaces <path> by a symlink to <target> (Linux). Returns false, with errno, on failure.
 bool point_link(const std::string& path, const std::string& target);
 
 // Replaces the file <path> by one that holds <bytes>. Returns false, with errno, on
 // failure; <path> is then as it was.
 bool write_whole(const std::string& path, const std::string& bytes);
 
-// Writes all of <bytes> to <fd>. Returns false, with errno, when it could not.
+// Writes all of <bytes> to <fd> (Linux). Returns false, with errno, when it could not.
 bool write_fully(int fd, const std::string& bytes);

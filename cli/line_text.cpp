@@ -1,17 +1,18 @@
 #include "cli/line_text.h"
 
 #include <stdint.h>
-#include <stdio.h>
 
 #include "cli/messages.h"
+#include "module/hex.h"
 #include "screen/screen_text.h"
 
 namespace {
 
+// Returns "U+00E9": at least four hex digits, as many as the code point needs.
 std::string code_point(uint32_t code) {
-  char text[16];
-  snprintf(text, sizeof text, "U+%04X", (unsigned)code);
-  return text;
+  int digits = 4;
+  while (code >> (4 * digits)) digits++;
+  return "U+" + hex_digits(code, digits);
 }
 
 // Combining marks follow the letter they belong to. A code page that lacks the mark mostly

@@ -2,11 +2,11 @@
 
 #include <ctype.h>
 #include <errno.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "cli/code_page.h"
 #include "cli/process.h"
+#include "module/hex.h"
 
 namespace {
 
@@ -28,11 +28,7 @@ const struct {
 
 std::string escaped(const std::string& bytes) {
   std::string text;
-  char hex[8];
-  for (unsigned char c : bytes) {
-    snprintf(hex, sizeof hex, "\\x%02X", c);
-    text += hex;
-  }
+  for (unsigned char c : bytes) text += "\\x" + hex_digits(c, 2);
   return text;
 }
 

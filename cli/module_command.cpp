@@ -118,7 +118,7 @@ std::string conflict(const ModuleArgs& args) {
 // stream cannot be read or a stop was asked for (<error> then stays "").
 bool feed_from(const char* path, Module& module, std::string* error) {
   bool from_stdin = !strcmp(path, "-");
-  FILE* in = from_stdin ? stdin : fopen(path, "rb");
+  FILE* in = from_stdin ? stdin : open_file(path, "rb");
   char buffer[65536];
   size_t got = 0;
   while (in && !stop_requested && (got = fread(buffer, 1, sizeof buffer, in)) > 0)
@@ -131,7 +131,7 @@ bool feed_from(const char* path, Module& module, std::string* error) {
 
 // Returns 1 when the file was read into <text>, 0 when it does not exist, -1 on failure.
 int read_file(const char* path, std::string* text) {
-  FILE* f = fopen(path, "rb");
+  FILE* f = open_file(path, "rb");
   if (!f) return errno == ENOENT ? 0 : -1;
   char buffer[4096];
   size_t got;

@@ -1,12 +1,11 @@
 #include "cli/port_list.h"
 
-#include <stdio.h>
-
 #include <algorithm>
 
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/process.h"
+#include "module/hex.h"
 
 namespace {
 
@@ -63,10 +62,8 @@ std::string json_text(const std::string& text) {
   if (text.empty()) return "null";
   std::string json = "\"";
   for (unsigned char c : text) {
-    char escape[8];
-    snprintf(escape, sizeof escape, "\\u%04x", c);
     if (c == '"' || c == '\\') json += '\\';
-    json += c < 0x20 ? std::string(escape) : std::string(1, (char)c);
+    json += c < 0x20 ? "\\u" + hex_digits(c, 4) : std::string(1, (char)c);
   }
   return json + "\"";
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "cli/files.h"
 #include "cli/line_text.h"
 #include "cli/messages.h"
 #include "cli/options.h"
@@ -218,7 +219,7 @@ std::string run_bytes(const SendArgs& args, const std::string lines[4]) {
 // Writes <bytes> to standard output or to the file <path>. Returns "" or what failed.
 std::string write_output(const char* path, const std::string& bytes) {
   if (!strcmp(path, "-")) return print(bytes);
-  FILE* file = fopen(path, "wb");
+  FILE* file = open_file(path, "wb");
   bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   int error = errno;
   if (file && fclose(file) != 0 && written) {
@@ -242,6 +243,6 @@ int send_command(const char* name, int argc, char** argv) {
   error =
       args.output ? write_output(args.output, bytes) : send_to_line(args.port, args.baud, bytes);
   if (!error.empty()) return exit_status(fail(name, error, 1));
-  fputs("Configuration complete.\n", stderr);
+  print_error("Configuration complete.\n");
   return exit_status(0);
 }

@@ -14,6 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "cli/line_words.h"
 #include "cli/messages.h"
 #include "cli/process.h"
 #include "cli/pty.h"
@@ -75,22 +76,8 @@ std::string set_line(int fd, unsigned long rate) {
   cfsetospeed(&t, speed_code(rate));
   if (tcsetattr(fd, TCSANOW, &t) != 0 || tcgetattr(fd, &t) != 0) return device_cause(errno);
   // tcsetattr succeeds when any one setting was taken.
-  if (!line_state_fits(line_state_of(t), rate))
-    return "the line does not take 8 data bits, no parity and one stop bit at " +
-           std::to_string(rate) + " bit/s";
+  if (!line_state_fits(line_state_of(t), rate)) return frame_refused(rate);
   return "";
-}
-
-std::string seconds(long long ms) {
-  char text[32];
-  snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
-  return text;
-}
-
-// Returns the time limit for <count> bytes at <rate>: the Windows channel's write time-outs.
-long long limit_ms(unsigned long rate, size_t count) {
-  WriteTimeouts limits = write_timeouts_for(rate);
-  return (long long)limits.per_byte_ms * (long long)count + (long long)limits.constant_ms;
 }
 
 // Waits until <fd> takes more bytes, the deadline passes or a stop is asked for. Returns
@@ -102,7 +89,7 @@ void wait_writable(int fd, long long deadline) {
 }
 
 std::string write_all(int fd, unsigned long rate, const std::string& bytes) {
-  long long limit = limit_ms(rate, bytes.size()), deadline = now_ms() + limit;
+  long long limit = write_limit_ms(rate, bytes.size()), deadline = now_ms() + limit;
   size_t sent = 0;
   while (sent < bytes.size()) {
     ssize_t n = write(fd, bytes.data() + sent, bytes.size() - sent);
@@ -112,10 +99,7 @@ std::string write_all(int fd, unsigned long rate, const std::string& bytes) {
     }
     if (n < 0 && errno != EAGAIN && errno != EINTR) return device_cause(errno);
     if (stop_requested) return "interrupted";
-    if (now_ms() >= deadline)
-      return sent == 0 ? "the line took no bytes for " + seconds(limit)
-                       : "the line took only " + std::to_string(sent) + " of " +
-                             std::to_string(bytes.size()) + " bytes in " + seconds(limit);
+    if (now_ms() >= deadline) return took_words(sent, bytes.size(), limit);
     wait_writable(fd, deadline);
   }
   return "";
@@ -144,16 +128,14 @@ int driver_queued(int fd, int* count) { return ioctl(fd, TIOCOUTQ, count); }
 // driver's count of queued bytes does not. A line that was hung up (a USB adapter pulled
 // out) ends the wait as if drained, so the count is asked for once more: it fails then.
 std::string wait_until_sent(int fd, unsigned long rate, size_t count) {
-  long long limit = limit_ms(rate, count), deadline = now_ms() + limit;
+  long long limit = write_limit_ms(rate, count), deadline = now_ms() + limit;
   while (g_drain_calls.drain(fd) != 0) {
     if (errno != EINTR) return device_cause(errno);
     if (stop_requested) return "interrupted";
     if (now_ms() >= deadline) {
       int left = 0;
       if (g_drain_calls.queued(fd, &left) != 0) return device_cause(errno);
-      return left > 0 ? "the line did not send the last " + std::to_string(left) +
-                            " bytes within " + seconds(limit)
-                      : "the adapter did not send its last bytes within " + seconds(limit);
+      return unsent_words(left, limit);
     }
   }
   int left = 0;

@@ -1,5 +1,7 @@
 // Bytes as lowercase hex pairs, so that any byte value, 0x00 and line ends included, fits in
-// one line of text: in the module's state record and on the pty host's text protocol.
+// one line of text: in the module's state record and on the pty host's text protocol. And
+// numbers in hex for messages, without the printf family, whose formatting code alone is a
+// tenth of a program that must stay small on Windows.
 #pragma once
 
 #include <string>
@@ -26,4 +28,12 @@ inline bool bytes_of_hex(const std::string& hex, std::string* bytes) {
     *bytes += (char)(high * 16 + low);
   }
   return true;
+}
+
+// Returns the low <count> hex digits of <value>, uppercase: hex_digits(0xE9, 4) is "00E9".
+inline std::string hex_digits(unsigned long value, int count) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string hex((size_t)count, '0');
+  for (int i = count - 1; i >= 0; i--, value >>= 4) hex[(size_t)i] = digits[value & 15];
+  return hex;
 }

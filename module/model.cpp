@@ -1,6 +1,6 @@
 #include "module/model.h"
 
-#include <stdio.h>
+#include "module/hex.h"
 
 namespace {
 
@@ -180,11 +180,7 @@ void take(Module& module, unsigned char c, uint64_t at) {
   }
 }
 
-std::string hex_byte(uint64_t value) {
-  char text[8];
-  snprintf(text, sizeof text, "0x%02X", (unsigned)(value & 0xFF));
-  return text;
-}
+std::string hex_byte(uint64_t value) { return "0x" + hex_digits((unsigned long)value, 2); }
 
 std::string bytes_text(uint64_t count) {
   return std::to_string(count) + (count == 1 ? " byte" : " bytes");

@@ -1,6 +1,5 @@
 #include "module/views.h"
 
-#include <stdio.h>
 
 #include <vector>
 

@@ -127,11 +127,12 @@ static void set_queues(bool transmit_side) {
 // up in one.
 static HANDLE open_device(int port) {
   std::string name = port_device_name(port);
-  std::wstring wide(name.begin(), name.end());  // the name is plain ASCII
+  wchar_t wide[16] = {};  // "\\.\COM255" at the longest, plain ASCII
+  for (size_t i = 0; i < name.size() && i + 1 < 16; i++) wide[i] = (wchar_t)name[i];
   // Inheritable, so that a program started from this one may take the port over.
   SECURITY_ATTRIBUTES security = {sizeof security, NULL, TRUE};
   HANDLE handle = quiet([&] {
-    return CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security, OPEN_EXISTING,
+    return CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, &security, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, NULL);
   });
   if (handle == INVALID_HANDLE_VALUE) {
@@ -222,6 +223,8 @@ int SER_WRITE_FAILED(void) { return write_failed; }
 
 OpenFailure SER_OPEN_FAILURE(void) { return open_failure; }
 
+size_t SER_SENT(void) { return handed; }
+
 unsigned long SER_LAST_ERROR(void) { return last_error; }
 
 // Returns 1 once the driver's output queue is empty, 0 when it does not empty within the
@@ -229,8 +232,7 @@ unsigned long SER_LAST_ERROR(void) { return last_error; }
 // the one call that tells how much the driver still holds.
 int SER_DRAIN(void) {
   if (port_handle == INVALID_HANDLE_VALUE) return 1;
-  WriteTimeouts timeouts = write_timeouts_for(open_rate);
-  ULONGLONG deadline = GetTickCount64() + timeouts.per_byte_ms * handed + timeouts.constant_ms;
+  ULONGLONG deadline = GetTickCount64() + (ULONGLONG)write_limit_ms(open_rate, handed);
   while (!write_failed && !aborted) {
     DWORD errors = 0;
     COMSTAT status = {};

@@ -45,6 +45,9 @@ enum OpenFailure {
 };
 OpenFailure SER_OPEN_FAILURE(void);
 
+// Returns how many bytes the open port has taken since the open.
+size_t SER_SENT(void);
+
 // Returns the platform's error code of the last open or write that failed, 0 for none (a
 // write that timed out or was short has none).
 unsigned long SER_LAST_ERROR(void);

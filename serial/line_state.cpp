@@ -21,3 +21,8 @@ WriteTimeouts write_timeouts_for(unsigned long rate) {
   WriteTimeouts timeouts = {(2 * 10 * 1000 + rate - 1) / rate, 1000};
   return timeouts;
 }
+
+long long write_limit_ms(unsigned long rate, size_t count) {
+  WriteTimeouts limits = write_timeouts_for(rate);
+  return (long long)limits.per_byte_ms * (long long)count + (long long)limits.constant_ms;
+}

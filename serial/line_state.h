@@ -2,6 +2,8 @@
 // platform calls, so that the decisions are tested on any host.
 #pragma once
 
+#include <stddef.h>
+
 // The fields of a port's line state that the channel sets or checks, in the platform's
 // own encoding.
 struct LineState {
@@ -30,3 +32,7 @@ struct WriteTimeouts {
 
 // Returns the write time-outs for a line at <rate> bit/s (above 0).
 WriteTimeouts write_timeouts_for(unsigned long rate);
+
+// Returns how long <count> bytes at <rate> bit/s may take to leave, in milliseconds, by the
+// write time-outs above.
+long long write_limit_ms(unsigned long rate, size_t count);

@@ -14,3 +14,16 @@ std::string port_device_name(int port) {
 bool rate_supported(int rate) {
   return rate == 1200 || rate == 2400 || rate == 4800 || rate == 9600;
 }
+
+int com_port_number(const std::string& name) {
+  std::string com = name.compare(0, 4, "\\\\.\\") == 0 ? name.substr(4) : name;
+  if (com.size() < 4 || com.size() > 6 || (com[0] | 0x20) != 'c' || (com[1] | 0x20) != 'o' ||
+      (com[2] | 0x20) != 'm' || com[3] == '0')
+    return 0;
+  int number = 0;
+  for (size_t i = 3; i < com.size(); i++) {
+    if (com[i] < '0' || com[i] > '9') return 0;
+    number = number * 10 + (com[i] - '0');
+  }
+  return number <= 255 ? number : 0;
+}

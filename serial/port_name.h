@@ -10,3 +10,7 @@ std::string port_device_name(int port);
 
 // Returns true for the rates the channel supports: 1200, 2400, 4800 and 9600 bit/s.
 bool rate_supported(int rate);
+
+// Returns the number of the COM port that <name> gives as a user types it: "COM5" or
+// "\\.\COM5", in any case, 1..255 without leading zeros. Returns 0 for anything else.
+int com_port_number(const std::string& name);

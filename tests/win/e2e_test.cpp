@@ -13,6 +13,7 @@
 
 #include "drive.h"
 #include "ptyhost_client.h"
+#include "tests/win/console_run.h"
 
 #ifndef GLIMMERSET_EXE
 #error "GLIMMERSET_EXE must name the built Glimmerset.exe (a Unix path)"
@@ -47,13 +48,8 @@ static std::string module_view(const std::string& screen) {
          "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}";
 }
 
-// Returns the program path as Windows sees it: Wine maps the Unix root to drive Z:.
-static std::wstring exe_path(void) {
-  std::string unix_path = GLIMMERSET_EXE;
-  std::wstring path = L"Z:";
-  for (char c : unix_path) path += c == '/' ? L'\\' : (wchar_t)(unsigned char)c;
-  return path;
-}
+// Returns the program path as Windows sees it.
+static std::wstring exe_path(void) { return windows_path(GLIMMERSET_EXE); }
 
 // Returns the control id of the focused control of <window>, or 0.
 static int focus_id(HWND window) {
@@ -310,20 +306,22 @@ TEST_F(Glimmerset, FirstFocusIsTheDelayFieldHoweverActivationComes) {
   }
 }
 
-// The window and the Linux command build their bytes from the same code; this proves that
-// the command's options mean what the window's controls mean.
-TEST_F(Glimmerset, SendsWhatTheLinuxCommandSendsForTheSameSettings) {
+// The window, the Linux command and the console program build their bytes from the same
+// code; this proves that the commands' options mean what the window's controls mean.
+TEST_F(Glimmerset, SendsWhatTheCommandsSendForTheSameSettings) {
   static const struct {
     const char* what;
-    std::vector<int> clicks;                           // buttons clicked, in this order
-    std::vector<std::pair<int, std::wstring>> typed;   // a field's whole text, typed anew
-    std::vector<std::string> options;                  // glimmerset send's options for it
+    std::vector<int> clicks;                          // buttons clicked, in this order
+    std::vector<std::pair<int, std::wstring>> typed;  // a field's whole text, typed anew
+    std::vector<std::string> options;                 // glimmerset send's options for it
   } cases[] = {
       {"a start-up screen shown at 75 %",
        {ID_SHOW_STARTUP, ID_BRIGHT_75},
        {{ID_LINES[0], L"Gr\u00FC\u00DFe \u20AC"}, {ID_LINES[1], L"Pump 4"}, {ID_DELAY, L"42"}},
-       {"--line1", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", "--line2", "Pump 4", "--show-startup",
-        "--brightness", "75", "--delay", "42"}},
+       {"--line1",
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x82\xAC",
+        "--line2", "Pump 4", "--show-startup", "--brightness", "75", "--delay", "42"}},
       {"2x20 at 2400, every mode, not stored",
        {ID_BAUD_2400, ID_TWO_LINES, ID_STORE_TO_EE, ID_WRITE_PROTECT, ID_OLD_MODE, ID_NO_AUTO_DIM,
         ID_BRIGHT_25},
@@ -348,8 +346,8 @@ TEST_F(Glimmerset, SendsWhatTheLinuxCommandSendsForTheSameSettings) {
       for (size_t n = control_text(window_, field.first).size(); n > 0; n--)
         ASSERT_TRUE(input_key(VK_BACK));
       ASSERT_TRUE(input_text(field.second));
-      ASSERT_TRUE(wait_until([&] { return control_text(window_, field.first) == field.second; },
-                             WAIT_MS))
+      ASSERT_TRUE(
+          wait_until([&] { return control_text(window_, field.first) == field.second; }, WAIT_MS))
           << "field " << field.first << " after typing";
     }
     for (int id : c.clicks) {
@@ -367,6 +365,11 @@ TEST_F(Glimmerset, SendsWhatTheLinuxCommandSendsForTheSameSettings) {
     close_with_alt_f4(c.what);
     end_process();
     if (HasFatalFailure()) return;
+    std::vector<std::string> args = {"send", "--port", "COM1"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    ConsoleRun run = console(args);
+    EXPECT_EQ(0u, run.code) << run.err;
+    EXPECT_EQ(hex_of(expected), hex_of(pty_bytes(1))) << "glimmerset.com's bytes on COM1";
   }
 }
 
@@ -380,14 +383,24 @@ TEST_F(Glimmerset, SendsWhatTheLinuxCommandSendsForTheSameSettings) {
 #define WIDE_OF(s) WIDE(s)
 #define VERSION_DOTTED WIDE_OF(STRING_OF(GLIMMERSET_VERSION_DOTTED))
 
-// Returns the program file loaded for its resources only, as Explorer loads it, or NULL.
-static HMODULE load_for_resources(void) {
-  return LoadLibraryExW(exe_path().c_str(), NULL,
+// The programs users copy to Windows: the window and its console twin, each with the file
+// name its details give.
+static const struct {
+  const char* unix_path;
+  const wchar_t* name;
+} PROGRAMS[] = {{GLIMMERSET_EXE, L"Glimmerset.exe"}, {GLIMMERSET_COM, L"glimmerset.com"}};
+
+// Returns the program file at <unix_path> loaded for its resources only, as Explorer loads
+// it, or NULL.
+static HMODULE load_for_resources(const char* unix_path) {
+  return LoadLibraryExW(windows_path(unix_path).c_str(), NULL,
                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
 
-TEST(Identity, VersionDetailsAsExplorerReadsThem) {
-  std::wstring path = exe_path();
+// Checks the version details and the manifest of the program file at <unix_path>, named
+// <name>, as Explorer reads them. Returns nothing.
+static void version_details_are_right(const char* unix_path, const wchar_t* name) {
+  std::wstring path = windows_path(unix_path);
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), NULL);
   ASSERT_NE(0u, size) << "no version resource, error " << GetLastError();
   std::vector<BYTE> info(size);
@@ -408,7 +421,7 @@ TEST(Identity, VersionDetailsAsExplorerReadsThem) {
   ASSERT_TRUE(
       VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length));
   ASSERT_GE(length, 4u);
-  static const struct {
+  const struct {
     const wchar_t* key;
     const wchar_t* value;  // NULL: any text
   } texts[] = {
@@ -417,7 +430,7 @@ TEST(Identity, VersionDetailsAsExplorerReadsThem) {
       {L"FileDescription", NULL},
       {L"FileVersion", VERSION_DOTTED},
       {L"ProductVersion", VERSION_DOTTED},
-      {L"OriginalFilename", L"Glimmerset.exe"},
+      {L"OriginalFilename", name},
       // clang-format on
   };
   for (const auto& t : texts) {
@@ -432,10 +445,17 @@ TEST(Identity, VersionDetailsAsExplorerReadsThem) {
     }
   }
 
-  HMODULE file = load_for_resources();
+  HMODULE file = load_for_resources(unix_path);
   ASSERT_TRUE(file) << "LoadLibraryExW error " << GetLastError();
   EXPECT_TRUE(FindResourceW(file, MAKEINTRESOURCEW(1), RT_MANIFEST)) << "no manifest";
   FreeLibrary(file);
+}
+
+TEST(Identity, VersionDetailsAsExplorerReadsThem) {
+  for (const auto& program : PROGRAMS) {
+    SCOPED_TRACE(testing::PrintToString(program.name));
+    version_details_are_right(program.unix_path, program.name);
+  }
 }
 
 #pragma pack(push, 2)
@@ -447,10 +467,11 @@ struct IconGroupEntry {  // GRPICONDIRENTRY: one image of an icon group resource
 };
 #pragma pack(pop)
 
-// Each size Windows asks for is an image of its own, not a scaled one, and loads (the
-// 256-pixel one is PNG inside).
-TEST(Identity, IconHasAnImageForEverySizeWindowsShows) {
-  HMODULE file = load_for_resources();
+// Checks the icon of the program file at <unix_path>: each size Windows asks for is an
+// image of its own, not a scaled one, and loads (the 256-pixel one is PNG inside). Returns
+// nothing.
+static void icon_is_right(const char* unix_path) {
+  HMODULE file = load_for_resources(unix_path);
   ASSERT_TRUE(file) << "LoadLibraryExW error " << GetLastError();
   HRSRC found = FindResourceW(file, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
   BYTE* group = found ? (BYTE*)LockResource(LoadResource(file, found)) : NULL;
@@ -470,4 +491,11 @@ TEST(Identity, IconHasAnImageForEverySizeWindowsShows) {
     if (icon) DestroyIcon(icon);
   }
   FreeLibrary(file);
+}
+
+TEST(Identity, IconHasAnImageForEverySizeWindowsShows) {
+  for (const auto& program : PROGRAMS) {
+    SCOPED_TRACE(testing::PrintToString(program.name));
+    icon_is_right(program.unix_path);
+  }
 }

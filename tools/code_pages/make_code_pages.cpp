@@ -87,7 +87,8 @@ long decode(iconv_t cd, unsigned char byte) {
   return out[0] | out[1] << 8 | out[2] << 16 | (long)out[3] << 24;
 }
 
-// Appends the table of one code page to <text>. Returns false when it cannot be made.
+// Appends the table of one code page to <text>: the characters of the bytes 0x80 to 0xFF,
+// the bytes below standing for ASCII. Returns false when it cannot be made.
 bool append_table(const char* iconv_name, std::string* text) {
   iconv_t cd = iconv_open("UTF-32LE", iconv_name);
   if (cd == (iconv_t)-1) {
@@ -101,6 +102,7 @@ bool append_table(const char* iconv_name, std::string* text) {
     if (!ok)
       fprintf(stderr, "make_code_pages: %s: byte 0x%02X is no single character\n", iconv_name,
               byte);
+    if (byte < 0x80) continue;
     char entry[16];
     snprintf(entry, sizeof entry, "%s0x%04lX,", byte % 8 ? " " : "\n     ", code);
     *text += entry;

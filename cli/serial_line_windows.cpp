@@ -1,0 +1,83 @@
+// The serial line of a run on Windows: the window's own serial channel opens and sets the
+// COM port, with its line check and write time-outs, so that the console program and the
+// window cannot disagree about a port.
+#include <windows.h>
+
+#include "cli/line_words.h"
+#include "cli/process.h"
+#include "cli/serial_line.h"
+#include "cli/windows_text.h"
+#include "serial/channel.h"
+#include "serial/line_state.h"
+#include "serial/port_name.h"
+
+namespace {
+
+// Returns the cause of a failed call on the port in the words a user acts on.
+std::string port_cause(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "no such port";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return "in use by another program";
+    case ERROR_OPERATION_ABORTED:
+      return "interrupted";
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NOT_READY:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+      return "the device went away";
+    default:
+      return windows_cause(error);
+  }
+}
+
+// Returns why the channel did not open the port.
+std::string open_error(unsigned long rate) {
+  switch (SER_OPEN_FAILURE()) {
+    case OPEN_DEVICE_REFUSED:
+      return port_cause(SER_LAST_ERROR());
+    case OPEN_DISK_FILE:
+      return "not a serial port: the name leads to a file";
+    case OPEN_LINE_REFUSED:
+      return frame_refused(rate);
+    case OPEN_TIMEOUTS_REFUSED:
+      return "the port takes no write time-outs";
+    default:
+      return "cannot be opened";
+  }
+}
+
+// Sends <bytes> on the open port and waits until they have left. Returns "" or why not.
+std::string send_open(unsigned long rate, const std::string& bytes) {
+  SER_SEND(bytes);
+  if (SER_WRITE_FAILED()) {
+    DWORD error = SER_LAST_ERROR();
+    return error ? port_cause(error)
+                 : took_words(SER_SENT(), bytes.size(), write_limit_ms(rate, bytes.size()));
+  }
+  if (SER_DRAIN()) return "";
+  DWORD error = SER_LAST_ERROR();
+  return error ? port_cause(error) : unsent_words(0, write_limit_ms(rate, bytes.size()));
+}
+
+}  // namespace
+
+const char* port_argument_error(const char* port) {
+  return com_port_number(port) ? NULL : "must be a COM port, COM1 to COM255";
+}
+
+std::string send_to_line(const char* port, unsigned long rate, const std::string& bytes) {
+  std::string error;
+  if (!SER_OPEN_PORT(com_port_number(port), (int)rate)) {
+    error = open_error(rate);
+  } else {
+    error = send_open(rate, bytes);
+    SER_CLOSE();
+  }
+  if (stop_requested) error = "interrupted";
+  return error.empty() ? "" : std::string(port) + ": " + error;
+}
