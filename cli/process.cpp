@@ -65,4 +65,8 @@ std::string print(const std::string& text) {
   return "";
 }
 
+const char STOP_HELP[] =
+    "Ctrl+C (SIGINT),\n"
+    "SIGTERM and SIGHUP discard what is queued, close the line and end by that signal.\n";
+
 void print_error(const std::string& text) { fputs(text.c_str(), stderr); }

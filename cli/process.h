@@ -26,6 +26,9 @@ void catch_stop_signals();
 // stops too.
 int exit_status(int code);
 
+// What ends a run early and how it ends then, for the help of a command.
+extern const char STOP_HELP[];
+
 // Writes <text> to standard output at once. Returns "" or why it could not be written.
 std::string print(const std::string& text);
 

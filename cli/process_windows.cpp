@@ -65,4 +65,8 @@ std::string print(const std::string& text) {
   return "standard output: " + windows_cause(error);
 }
 
+const char STOP_HELP[] =
+    "Ctrl+C\n"
+    "discards what is queued, closes the port and ends the run with the status of Ctrl+C.\n";
+
 void print_error(const std::string& text) { write_to(STD_ERROR_HANDLE, text); }

@@ -19,15 +19,12 @@
 namespace {
 
 const char HELP[] =
-    " (--port DEVICE | --output FILE) [options]\n"
-    "\n"
     "Sends the display's power-up configuration, as pressing \"Send\" in Glimmerset's window\n"
     "does: the start-up screen (unless --no-text), the command that stores it (unless\n"
     "--no-store) and the configuration command. Every default is the window's initial state.\n"
-    "\n"
-    "  --port DEVICE        the serial device the display is on (e.g. /dev/ttyUSB0;\n"
-    "                       glimmerset ports lists them, and a script names a USB adapter\n"
-    "                       by its stable name under /dev/serial/by-id/)\n"
+    "\n";
+
+const char OPTIONS_HELP[] =
     "  --output FILE        write the bytes to FILE instead (- for standard output)\n"
     "  --baud N             9600 (default) or 2400\n"
     "  --screen T           4x20 (default) or 2x20\n"
@@ -45,19 +42,19 @@ const char HELP[] =
     "  --codepage NAME      the code page the lines are sent in (default windows-1252)\n"
     "  -h, --help           this text\n"
     "\n"
-    "The lines are UTF-8 text. A line that the code page cannot hold exactly (a character it\n"
-    "lacks, a control character, more than 20 bytes) is refused, naming the character. A\n"
-    "value that is itself an option is refused too: write --line1=--TEXT for such a text.\n"
+    "A line that the code page cannot hold exactly (a character it lacks, a control\n"
+    "character, more than 20 bytes) is refused, naming the character. A value that is itself\n"
+    "an option is refused too: write --line1=--TEXT for such a text.\n"
     "\n"
-    "Exit status: 0 when every byte left, 1 when the device could not be used or did not take\n"
-    "every byte, 2 for wrong arguments (nothing is then opened or sent). Ctrl+C (SIGINT),\n"
-    "SIGTERM and SIGHUP discard what is queued, close the line and end by that signal.\n"
-    "\n"
-    "Code pages: ";
+    "Exit status: 0 when every byte left, 1 when the port could not be used or did not take\n"
+    "every byte, 2 for wrong arguments (nothing is then opened or sent). ";
 
 // Returns the help of the command <name>, the code pages offered wrapped at 88 columns.
 std::string help_text(const char* name) {
-  std::string text = std::string("usage: ") + name + HELP, names = code_page_names() + ".";
+  std::string text = std::string("usage: ") + name + " (--port " + PORT_NAME +
+                     " | --output FILE) [options]\n\n" + HELP + PORT_HELP + OPTIONS_HELP +
+                     STOP_HELP + "\nCode pages: ",
+              names = code_page_names() + ".";
   size_t column = strlen("Code pages: ");
   for (size_t at = 0, end; at < names.size(); at = end + 1) {
     end = names.find(' ', at);

@@ -217,4 +217,10 @@ std::string send_to_line(const char* port, unsigned long rate, const std::string
   return error.empty() ? "" : std::string(port) + ": " + error;
 }
 
+const char PORT_NAME[] = "DEVICE";
+const char PORT_HELP[] =
+    "  --port DEVICE        the serial device the display is on (e.g. /dev/ttyUSB0;\n"
+    "                       glimmerset ports lists them, and a script names a USB adapter\n"
+    "                       by its stable name under /dev/serial/by-id/)\n";
+
 const char* port_argument_error(const char*) { return NULL; }

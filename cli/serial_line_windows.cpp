@@ -66,6 +66,11 @@ std::string send_open(unsigned long rate, const std::string& bytes) {
 
 }  // namespace
 
+const char PORT_NAME[] = "COMn";
+const char PORT_HELP[] =
+    "  --port COMn          the COM port the display is on, COM1 to COM255 (glimmerset ports\n"
+    "                       lists them, with the names Device Manager shows)\n";
+
 const char* port_argument_error(const char* port) {
   return com_port_number(port) ? NULL : "must be a COM port, COM1 to COM255";
 }
