@@ -110,14 +110,17 @@ void on_tick(int) {}
 // From <first_ms> on, SIGALRM comes every <interval_ms>, so that a call that waits on the
 // driver without a time limit of its own (tcdrain, the close of a line with output left)
 // returns within that interval; 0 stops it. It repeats: a signal that came just before
-// such a call would be spent, and the call would then wait unbounded.
+// such a call would be spent, and the call would then wait unbounded. Once stopped, a tick
+// still on its way is ignored, so that it cannot cut short a later write (qemu-user, say,
+// hands a host's signal on to the program late).
 void tick(long first_ms, long interval_ms) {
-  struct sigaction tick_action = {};
-  tick_action.sa_handler = on_tick;  // no SA_RESTART: the call returns with EINTR
-  sigaction(SIGALRM, &tick_action, NULL);
   itimerval timer = {{interval_ms / 1000, interval_ms % 1000 * 1000},
                      {first_ms / 1000, first_ms % 1000 * 1000}};
+  struct sigaction tick_action = {};
+  tick_action.sa_handler = first_ms ? on_tick : SIG_IGN;  // no SA_RESTART: EINTR
+  if (first_ms) sigaction(SIGALRM, &tick_action, NULL);
   setitimer(ITIMER_REAL, &timer, NULL);
+  if (!first_ms) sigaction(SIGALRM, &tick_action, NULL);
 }
 
 int driver_drain(int fd) { return tcdrain(fd); }
