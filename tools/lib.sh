@@ -244,18 +244,20 @@ gs_group_runs() {
     return 1
 }
 
-# Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s.
+# Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s. It waits
+# by looking, not with "wait": bash may have reaped the step in the "wait" that the signal
+# interrupted without noting that it ended, and a "wait" for it would block until some
+# other child ends.
 gs_stop_step() {
     local group=$GS_STEP i
     GS_STEP=
     [ -n "$group" ] || return 0
     kill -TERM -- "-$group" 2>/dev/null
     for i in $(seq 20); do
-        gs_group_runs "$group" || break
+        gs_group_runs "$group" || return 0
         sleep 0.05
     done
-    gs_group_runs "$group" && kill -KILL -- "-$group" 2>/dev/null
-    wait "$group" 2>/dev/null || true
+    kill -KILL -- "-$group" 2>/dev/null
     return 0
 }
 
