@@ -261,6 +261,17 @@ gs_stop_step() {
     return 0
 }
 
+# Runs the command anew under tools/supervisor.py, unless it already runs there; the
+# supervisor stops everything the command started when it ends, Ctrl+C or not (see there).
+# Call it once the arguments are known to be good, before anything is started.
+# Usage: gs_supervise "$@"
+gs_supervise() {
+    [ "${GS_SUPERVISOR:-}" != "$PPID" ] || return 0
+    # Debian's Python, which tools/packages installs, not one that PATH may find first.
+    [ -x /usr/bin/python3 ] || gs_install_missing python3 || exit 1
+    exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" "$GS_COMMAND" "$GS_TOOLS/${0##*/}" "$@"
+}
+
 # Installs those of the given Debian packages that are missing (non-interactive; as root,
 # or through sudo). Returns non-zero when the installation fails.
 # Usage: gs_install_missing PACKAGE...
