@@ -183,10 +183,34 @@ gs_packages() {
         | awk -v command="$1" '{ for (i = 2; i <= NF; i++) if ($i == command) print $1 }'
 }
 
-# Installs the packages that the running command needs and lacks.
+# True when this machine runs 32-bit x86 programs, which 32-bit Wine is made of. Some
+# kernels are built or started without them and refuse every i386 executable ("Exec format
+# error"). Tried with the smallest such program, which only exits with status 0.
+gs_runs_32bit() {
+    local probe code=0
+    probe=$(mktemp) || return 1
+    printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08'`
+          `'\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0'`
+          `'\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0'`
+          `'\x31\xdb\xb8\x01\0\0\0\xcd\x80' >"$probe" && chmod +x "$probe" \
+        && "$probe" 2>/dev/null || code=1
+    rm -f "$probe"
+    return "$code"
+}
+
+# Installs the packages that the running command needs and lacks. Packages of the i386
+# architecture are left out where 32-bit programs cannot run; 32-bit Wine installed there
+# would stop 64-bit Wine too, as the wine command then starts the 32-bit loader.
 gs_install_needed() {
     local packages
     mapfile -t packages < <(gs_packages "$GS_COMMAND")
+    if ! gs_runs_32bit; then
+        mapfile -t packages < <(printf '%s\n' "${packages[@]}" | grep -v ':i386$')
+        [ ! -e /usr/lib/wine/wine ] || ! printf '%s\n' "${packages[@]}" | grep -qx wine \
+            || gs_fail "32-bit Wine (wine32:i386) is installed, but this machine cannot run" \
+                "32-bit programs, so no Wine program starts; remove it with" \
+                "apt-get remove wine32:i386" || return 1
+    fi
     if command -v dpkg-query >/dev/null; then
         gs_install_missing "${packages[@]}"
     else
