@@ -5,8 +5,6 @@
 GS_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The command as the README names it; every error line begins with it.
 GS_COMMAND=tools/${0##*/}
-# The process group of the step that gs_step runs now, or empty.
-GS_STEP=
 
 # Prints a message on stderr and returns 1.
 gs_fail() {
@@ -218,12 +216,13 @@ gs_install_needed() {
     fi
 }
 
-# Runs a command in a process group of its own and waits for it; returns its exit code.
-# The shell runs a signal's trap only after the command in the foreground has ended, and
-# some take long over Ctrl+C or never see it (Wine's programs; timeout, which leaves the
-# terminal's process group): waiting for a job lets the trap run at once, and gs_stop_step
-# then ends the whole group. With --to, the command's output goes to FILE: a redirection
-# of the call itself would hold for the trap too, and hide its words from the user.
+# Runs a command in a session of its own, away from the terminal's signals, and waits for
+# it; returns its exit code. The shell runs a signal's trap only after the command in the
+# foreground has ended, and some take long over Ctrl+C or never see it (Wine's programs;
+# timeout, which leaves the terminal's process group): waiting for a job lets the trap run
+# at once, and the supervisor (gs_supervise) then stops the step with the rest. With --to,
+# the command's output goes to FILE: a redirection of the call itself would hold for the
+# trap too, and hide its words from the user.
 # Usage: gs_step [--to FILE] COMMAND [ARG...]
 gs_step() {
     local code=0
@@ -232,9 +231,7 @@ gs_step() {
     else
         setsid "$@" &
     fi
-    GS_STEP=$!
-    wait "$GS_STEP" || code=$?
-    GS_STEP=
+    wait "$!" || code=$?
     return "$code"
 }
 
@@ -255,34 +252,6 @@ gs_alive() {
     [ -n "$1" ] && gs_read_stat "$1" && [ "${STAT[0]}" != Z ] || return 1
     cmdline=$(tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline") || return 1
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
-}
-
-# True while a process of group GROUP runs. Zombies do not count: they have ended, and one
-# whose parent has ended too waits for the system to reap it, which may take a while.
-gs_group_runs() {
-    local dir
-    for dir in /proc/[0-9]*; do
-        gs_read_stat "${dir#/proc/}" && [ "${STAT[2]}" = "$1" ] && [ "${STAT[0]}" != Z ] \
-            && return 0
-    done
-    return 1
-}
-
-# Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s. It waits
-# by looking, not with "wait": bash may have reaped the step in the "wait" that the signal
-# interrupted without noting that it ended, and a "wait" for it would block until some
-# other child ends.
-gs_stop_step() {
-    local group=$GS_STEP i
-    GS_STEP=
-    [ -n "$group" ] || return 0
-    kill -TERM -- "-$group" 2>/dev/null
-    for i in $(seq 20); do
-        gs_group_runs "$group" || return 0
-        sleep 0.05
-    done
-    kill -KILL -- "-$group" 2>/dev/null
-    return 0
 }
 
 # Runs the command anew under tools/supervisor.py, unless it already runs there; the
