@@ -44,13 +44,23 @@ gs_cache_dir() {
 }
 
 # Exports the environment every Wine call needs: the prefix, no debug output, no
-# Mono/Gecko install prompts, and the X display.
+# Mono/Gecko install prompts, no menu entries for the desktop, and the X display. What Wine
+# and the programs around it write (a test display's window manager too) stays beside the
+# prefix: HOME is its folder's "home" and TMPDIR its "tmp", where Debian's Wine makes its
+# server's folder. The X display's key stays the user's.
 # Usage: gs_wine_env PREFIX DISPLAY
 gs_wine_env() {
+    local folder
+    folder=$(dirname "$1")
+    [ -n "${XAUTHORITY:-}" ] || [ ! -f "${HOME:-}/.Xauthority" ] \
+        || export XAUTHORITY=$HOME/.Xauthority
     export WINEPREFIX="$1"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export DISPLAY="$2"
+    export HOME=$folder/home TMPDIR=$folder/tmp
+    unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME XDG_STATE_HOME
+    mkdir -p "$HOME" "$TMPDIR"
 }
 
 # Starts a private Xvfb (1280x1024, no TCP) in a session of its own, writes its pid to
@@ -91,11 +101,13 @@ gs_ports_reg() {
     echo
 }
 
-# Prints a .reg part that makes windows unmanaged: without a window manager, destroying a
-# managed top-level window stalls for about two seconds. Only for private displays.
-gs_unmanaged_reg() {
+# Prints a .reg part that makes windows managed by the window manager (Y, Wine's default)
+# or not (N): without a window manager, destroying a managed top-level window stalls for
+# about two seconds. N only for private displays.
+# Usage: gs_managed_reg Y|N
+gs_managed_reg() {
     echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
-    echo '"Managed"="N"'
+    echo "\"Managed\"=\"$1\""
     echo
 }
 
@@ -117,8 +129,19 @@ gs_make_prefix() {
     local reg=$1 logs=$2
     gs_step --to "$logs/wineboot.log" wineboot -i \
         || gs_fail "wineboot -i failed for $WINEPREFIX (see $logs/wineboot.log)" || return 1
+    gs_strip_wine_dlls "$logs/strip.log" || return 1
     gs_wine_fonts || return 1
     gs_import_reg "$reg" "$logs/regedit.log"
+}
+
+# Strips the debugging sections from the prefix's copies of Wine's own DLLs and programs
+# (the files that carry the mark "Wine builtin DLL"): Debian builds them with their debug
+# information, two thirds of a prefix, which only a debugger of Wine itself reads. What
+# strip says goes to LOGFILE. Usage: gs_strip_wine_dlls LOGFILE
+gs_strip_wine_dlls() {
+    grep -rlZF 'Wine builtin DLL' "$WINEPREFIX/drive_c" \
+        | xargs -0 -r -n 64 -P 2 x86_64-w64-mingw32-strip --strip-debug >"$1" 2>&1 \
+        || gs_fail "cannot strip Wine's DLLs in $WINEPREFIX (see $1)"
 }
 
 # Imports REGFILE into the prefix of gs_wine_env, then stops its server, which reads the
@@ -162,16 +185,20 @@ gs_now_ms() {
 # Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
 # there; what is left after GRACE ms (default 10000) is killed. The server writes the
 # registry as it ends, so it is given time, except when the user interrupts: then a server
-# that does not answer at once (one still starting, say) is killed.
+# that does not answer at once (one still starting, say) is killed. The server's folder in
+# the prefix's "tmp" (gs_wine_env) goes with it.
 # Usage: gs_stop_wine [GRACE_MS]
 gs_stop_wine() {
-    local grace=${1:-10000} end pid
+    local grace=${1:-10000} tmp end pid
     [ -d "$WINEPREFIX" ] || return 0
+    tmp=$(dirname "$WINEPREFIX")/tmp
     end=$(($(gs_now_ms) + grace))
-    timeout "$((grace / 1000)).$((grace % 1000 / 100))" wineserver -k >/dev/null 2>&1 </dev/null
+    # It fails when no server runs, which is fine.
+    TMPDIR=$tmp timeout "$((grace / 1000)).$((grace % 1000 / 100))" wineserver -k \
+        >/dev/null 2>&1 </dev/null || true
     while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
     for pid in $(gs_wine_pids); do kill -KILL "$pid" 2>/dev/null; done
-    return 0
+    rm -rf "$tmp"/wine-*
 }
 
 # Prints the Debian packages that COMMAND needs (one a line), from tools/packages.
