@@ -223,12 +223,16 @@ gs_runs_32bit() {
     return "$code"
 }
 
-# Installs the packages that the running command needs and lacks. Packages of the i386
-# architecture are left out where 32-bit programs cannot run; 32-bit Wine installed there
-# would stop 64-bit Wine too, as the wine command then starts the 32-bit loader.
+# Installs the packages that the running command needs and lacks; with NAMEs, those that
+# tools/packages lists for each (a command, or a command's option such as tools/run:x86).
+# Packages of the i386 architecture are left out where 32-bit programs cannot run; 32-bit
+# Wine installed there would stop 64-bit Wine too, as the wine command then starts the
+# 32-bit loader. Usage: gs_install_needed [NAME...]
 gs_install_needed() {
-    local packages
-    mapfile -t packages < <(gs_packages "$GS_COMMAND")
+    local packages=() name
+    for name in "${@:-$GS_COMMAND}"; do
+        mapfile -t -O "${#packages[@]}" packages < <(gs_packages "$name")
+    done
     if ! gs_runs_32bit; then
         mapfile -t packages < <(printf '%s\n' "${packages[@]}" | grep -v ':i386$')
         [ ! -e /usr/lib/wine/wine ] || ! printf '%s\n' "${packages[@]}" | grep -qx wine \
