@@ -6,6 +6,15 @@ GS_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The command as the README names it; every error line begins with it.
 GS_COMMAND=tools/${0##*/}
 
+# Makes a new empty file for a command's short-lived use in the checkout's build/tmp, not in
+# /tmp: a command that is interrupted before it removes the file leaves it among its own.
+# Prints its path.
+gs_temp_file() {
+    local dir
+    dir=$(dirname "$GS_TOOLS")/build/tmp
+    mkdir -p "$dir" && mktemp -p "$dir"
+}
+
 # Prints a message on stderr and returns 1.
 gs_fail() {
     echo "$GS_COMMAND: $*" >&2
@@ -70,7 +79,7 @@ gs_wine_env() {
 # Usage: gs_start_xvfb LOGFILE PIDFILE
 gs_start_xvfb() {
     local log=$1 pidfile=$2 numfile n= i
-    numfile=$(mktemp) || return 1
+    numfile=$(gs_temp_file) || return 1
     setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
         3>"$numfile" >"$log" 2>&1 </dev/null &
     echo $! >"$pidfile"
@@ -213,7 +222,7 @@ gs_packages() {
 # error"). Tried with the smallest such program, which only exits with status 0.
 gs_runs_32bit() {
     local probe code=0
-    probe=$(mktemp) || return 1
+    probe=$(gs_temp_file) || return 1
     printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08'`
           `'\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0'`
           `'\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0'`
@@ -307,7 +316,7 @@ gs_install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     [ "$(id -u)" = 0 ] || sudo=sudo
-    log=$(mktemp) || return 1
+    log=$(gs_temp_file) || return 1
     echo "installing: ${missing[*]}"
     # A package of another architecture (wine32:i386) needs that architecture added first.
     for p in "${missing[@]}"; do
