@@ -202,9 +202,10 @@ gs_stop_wine() {
     [ -d "$WINEPREFIX" ] || return 0
     tmp=$(dirname "$WINEPREFIX")/tmp
     end=$(($(gs_now_ms) + grace))
-    # It fails when no server runs, which is fine.
-    TMPDIR=$tmp timeout "$((grace / 1000)).$((grace % 1000 / 100))" wineserver -k \
-        >/dev/null 2>&1 </dev/null || true
+    # It fails when no server runs, which is fine. In the foreground, so that Ctrl+C reaches
+    # it and the script's trap runs at once.
+    TMPDIR=$tmp timeout --foreground "$((grace / 1000)).$((grace % 1000 / 100))" \
+        wineserver -k >/dev/null 2>&1 </dev/null || true
     while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
     for pid in $(gs_wine_pids); do kill -KILL "$pid" 2>/dev/null; done
     rm -rf "$tmp"/wine-*
