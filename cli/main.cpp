@@ -1,13 +1,13 @@
 // glimmerset: the display's power-up configuration from a Linux shell (send), and the model of
 // the display module (module).
-#include <signal.h>
-#include <stdio.h>
 #include <string.h>
 
 #include <string>
 
+#include "cli/messages.h"
 #include "cli/module_command.h"
-#include "cli/pty.h"
+#include "cli/ports_linux.h"
+#include "cli/process.h"
 #include "cli/send.h"
 
 namespace {
@@ -15,26 +15,16 @@ namespace {
 const char HELP[] =
     "usage: glimmerset send (--port DEVICE | --output FILE) [options]\n"
     "       glimmerset module [options]\n"
+    "       glimmerset ports [--json]\n"
     "       glimmerset --version\n"
     "\n"
     "Sets the power-up options of a serial vacuum-fluorescent display (20x4 or 20x2).\n"
     "\n"
     "  send      send the start-up screen and the power-up options to the display\n"
     "  module    show what the display module makes of the bytes it is sent\n"
+    "  ports     list this machine's serial devices, to find the display's port\n"
     "\n"
     "glimmerset COMMAND --help describes each command; man glimmerset has examples.\n";
-
-void on_stop(int) { stop_requested = 1; }
-
-// Ctrl+C ends a wait on the line at once, and the command still closes what it opened: a
-// serial port closed with output queued would hold the exit for up to 30 s.
-void catch_stop_signals(void) {
-  struct sigaction stop = {};
-  stop.sa_handler = on_stop;  // no SA_RESTART: a waiting poll returns to look at the flag
-  sigaction(SIGINT, &stop, NULL);
-  sigaction(SIGTERM, &stop, NULL);
-  signal(SIGPIPE, SIG_IGN);
-}
 
 // Returns the command as the user typed it: "glimmerset send", or the name of a wrapper that
 // runs the program under another name (argv[0]).
@@ -47,24 +37,20 @@ std::string command_name(const char* argv0, const char* command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string first = argc > 1 ? argv[1] : "";
-  if (first == "--help" || first == "-h") {
-    fputs(HELP, stdout);
-    return 0;
-  }
-  if (first == "--version") {
-    puts("glimmerset " GLIMMERSET_VERSION);
-    return 0;
-  }
   catch_stop_signals();
-  if (first == "send" || first == "module") {
+  std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--help" || first == "-h") return print_or_fail("glimmerset", HELP, 1);
+  if (first == "--version")
+    return print_or_fail("glimmerset", "glimmerset " GLIMMERSET_VERSION "\n", 1);
+  if (first == "send" || first == "module" || first == "ports") {
     std::string name = command_name(argv[0], argv[1]);
-    return first == "send" ? send_command(name.c_str(), argc - 2, argv + 2)
-                           : module_command(name.c_str(), argc - 2, argv + 2);
+    int (*command)(const char*, int, char**) = first == "send"     ? send_command
+                                               : first == "module" ? module_command
+                                                                   : ports_command;
+    return command(name.c_str(), argc - 2, argv + 2);
   }
-  fprintf(stderr,
-          first.empty() ? "glimmerset: no command given (see glimmerset --help)\n"
-                        : "glimmerset: unknown command '%s' (see glimmerset --help)\n",
-          first.c_str());
-  return 2;
+  return fail("glimmerset",
+              first.empty() ? "no command given (see glimmerset --help)"
+                            : "unknown command '" + shown_text(first) + "' (see glimmerset --help)",
+              2);
 }

@@ -6,32 +6,31 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "cli/files.h"
+#include "cli/messages.h"
+#include "cli/options.h"
+#include "cli/process.h"
+#include "cli/pty.h"
+#include "cli/serial_line.h"
+#include "module/live.h"
 #include "module/model.h"
 #include "module/picture.h"
 #include "module/state.h"
 #include "module/views.h"
-#include "module/live.h"
-#include "cli/pty.h"
 
 namespace {
 
 const char HELP[] =
-    "usage: %1$s [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n"
-    "       %1$s [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n"
-    "       %1$s --hex [--link PATH | --device DEV]\n"
-    "       (live lines also take --capture FILE)\n"
-    "\n"
     "A model of the display module: shows what it would show and remember of the bytes a\n"
     "configuration run sends, and every byte such a run would not send.\n"
     "\n"
-    "  --read FILE|-     decode a captured stream (- for standard input); exit status 0 when\n"
-    "                    it is exactly what a configuration run sends, 1 when it holds\n"
-    "                    anomalies, 2 when a file cannot be read or written\n"
+    "  --read FILE|-     decode a captured stream (- for standard input)\n"
     "  --json            the view as one JSON object instead of words (with --read)\n"
     "  --lines 4|2       a 20x4 (default) or a 20x2 module\n"
     "  --png FILE        a picture of the module's glass at power-up\n"
@@ -43,8 +42,27 @@ const char HELP[] =
     "  -h, --help        this text\n"
     "\n"
     "Without --read it listens on a live line (a fresh pseudo-terminal, whose path it\n"
-    "prints, unless --device) and shows the view after every configuration run (or, when\n"
-    "none comes, once the line has been quiet for a second) until Ctrl+C.\n";
+    "prints, unless --device) and shows the view once for every configuration run, until\n"
+    "Ctrl+C. A run ends with its configuration command; the next begins where the line falls\n"
+    "quiet after it, or at once with the next screen message or configuration command. Bytes\n"
+    "that bring no configuration command are shown once the line has been quiet for a\n"
+    "second.\n"
+    "\n"
+    "Exit status of --read: 0 when the stream is exactly what configuration runs send, 1 when\n"
+    "it holds anomalies, 2 when a file cannot be read or written or the arguments are wrong.\n"
+    "A live line ends by the signal that ends it (Ctrl+C, SIGTERM, SIGHUP; the link is\n"
+    "removed and the state file kept whole), with 1 when the line or device cannot be used\n"
+    "or goes away, and with 2 as for --read.\n";
+
+// Returns the help of the command <name>.
+std::string help_text(const char* name) {
+  std::string n = name;
+  return "usage: " + n + " [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n" +
+         "       " + n +
+         " [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n" + "       " +
+         n + " --hex [--link PATH | --device DEV]\n" +
+         "       (live lines also take --capture FILE)\n\n" + HELP;
+}
 
 // The command as the user typed it, for messages.
 const char* s_name = "glimmerset module";
@@ -66,15 +84,43 @@ struct ModuleArgs {
   const char* link = NULL;
   const char* device = NULL;
   const char* capture = NULL;
-  bool help = false;  // -h or --help stood where an option may
 };
 
-int failed(const std::string& message) {
-  fprintf(stderr, "%s: %s\n", s_name, message.c_str());
-  return 2;
+const char* set_lines(ModuleArgs* a, const char* v) {
+  if (strcmp(v, "4") && strcmp(v, "2")) return "must be 4 or 2";
+  a->lines = v[0] - '0';
+  return NULL;
 }
 
-std::string system_error(const std::string& what) { return what + ": " + strerror(errno); }
+// Sets the file or device option <TARGET> to the value.
+template <const char* ModuleArgs::*TARGET>
+const char* set_path(ModuleArgs* a, const char* v) {
+  a->*TARGET = v;
+  return *v ? NULL : "must not be empty";
+}
+
+template <bool ModuleArgs::*FLAG>
+const char* set_flag(ModuleArgs* a, const char*) {
+  a->*FLAG = true;
+  return NULL;
+}
+
+const Option<ModuleArgs> OPTIONS[] = {
+    {"--lines", true, set_lines},
+    {"--json", false, set_flag<&ModuleArgs::json>},
+    {"--hex", false, set_flag<&ModuleArgs::hex>},
+    {"--png", true, set_path<&ModuleArgs::png>},
+    {"--state", true, set_path<&ModuleArgs::state>},
+    {"--read", true, set_path<&ModuleArgs::read>},
+    {"--link", true, set_path<&ModuleArgs::link>},
+    {"--device", true, set_path<&ModuleArgs::device>},
+    {"--capture", true, set_path<&ModuleArgs::capture>},
+};
+
+int failed(const std::string& message, int code = 2) { return fail(s_name, message, code); }
+
+// Returns "<what>: <the cause of errno>".
+std::string file_error(const std::string& what) { return what + ": " + file_cause(errno); }
 
 // Returns the error for options that do not go together, or "".
 std::string conflict(const ModuleArgs& args) {
@@ -86,60 +132,19 @@ std::string conflict(const ModuleArgs& args) {
   return "";
 }
 
-// Returns true when <argv> holds only known options, none of them twice, that go together.
-bool parse(int argc, char** argv, ModuleArgs* args, std::string* error) {
-  for (int i = 0; i < argc; i++) {
-    std::string word = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : NULL;
-    if (word == "--help" || word == "-h") {
-      args->help = true;
-      return true;
-    }
-    const char** target = word == "--png"       ? &args->png
-                          : word == "--state"   ? &args->state
-                          : word == "--read"    ? &args->read
-                          : word == "--link"    ? &args->link
-                          : word == "--device"  ? &args->device
-                          : word == "--capture" ? &args->capture
-                                                : NULL;
-    if (word == "--json") {
-      args->json = true;
-    } else if (word == "--hex") {
-      args->hex = true;
-    } else if (word == "--lines" && value && (!strcmp(value, "4") || !strcmp(value, "2"))) {
-      args->lines = value[0] - '0';
-      i++;
-    } else if (target && value && !*target) {
-      *target = value;
-      i++;
-    } else if (word == "--lines") {
-      *error = "--lines takes 4 or 2";
-      return false;
-    } else {
-      *error = "unexpected argument '" + word + "' (see " + std::string(s_name) + " --help)";
-      return false;
-    }
-  }
-  *error = conflict(*args);
-  return error->empty();
-}
-
 // Feeds the stream to the module in the chunks that reading yields. Returns false when the
 // stream cannot be read.
 bool feed_from(const char* path, Module& module, std::string* error) {
   bool from_stdin = !strcmp(path, "-");
-  FILE* f = from_stdin ? stdin : fopen(path, "rb");
-  if (!f) {
-    *error = system_error(path);
-    return false;
-  }
+  int fd = from_stdin ? STDIN_FILENO : open(path, O_RDONLY | O_CLOEXEC);
   char buffer[65536];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, f)) > 0) module_feed(module, buffer, got);
-  bool ok = !ferror(f);
-  if (!ok) *error = system_error(path);
-  if (!from_stdin) fclose(f);
-  return ok;
+  ssize_t got = fd < 0 ? -1 : 0;
+  while (fd >= 0 && !stop_requested &&
+         ((got = read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR)))
+    if (got > 0) module_feed(module, buffer, (size_t)got);
+  if (got < 0 && !stop_requested) *error = file_error(from_stdin ? "standard input" : path);
+  if (fd >= 0 && !from_stdin) close(fd);
+  return got == 0 && !stop_requested;
 }
 
 // Returns 1 when the file was read into <text>, 0 when it does not exist, -1 on failure.
@@ -154,24 +159,12 @@ int read_file(const char* path, std::string* text) {
   return ok ? 1 : -1;
 }
 
-// Writes <bytes> under a temporary name first, so that a reader never finds half of it.
-bool write_file(const char* path, const std::string& bytes) {
-  std::string temp = std::string(path) + ".new";
-  FILE* f = fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = fclose(f) == 0 && ok;
-  if (ok && rename(temp.c_str(), path) == 0) return true;
-  remove(temp.c_str());
-  return false;
-}
-
 // A missing state file is a module that remembers nothing yet.
 bool load_state(const char* path, Module& module, std::string* error) {
   std::string text;
   int found = read_file(path, &text);
   if (found < 0) {
-    *error = system_error(path);
+    *error = file_error(path);
     return false;
   }
   if (found == 0) return true;
@@ -180,25 +173,24 @@ bool load_state(const char* path, Module& module, std::string* error) {
   return false;
 }
 
-// Writes the picture and the state record that <args> ask for. Returns "" or what failed.
+// Writes the picture and the state record that <args> ask for, each whole or not at all.
+// Returns "" or what failed.
 std::string save_files(const ModuleArgs& args, const Module& module) {
   std::string png;
   if (args.png && !render_png(module, &png)) return "cannot draw the picture";
-  if (args.png && !write_file(args.png, png))
-    return system_error(std::string("cannot write ") + args.png);
-  if (args.state && !write_file(args.state, state_text(module)))
-    return system_error(std::string("cannot write ") + args.state);
+  if (args.png && !write_whole(args.png, png)) return file_error(args.png);
+  if (args.state && !write_whole(args.state, state_text(module))) return file_error(args.state);
   return "";
 }
 
 int read_mode(const ModuleArgs& args, Module& module) {
   std::string error;
-  if (!feed_from(args.read, module, &error)) return failed(error);
+  if (!feed_from(args.read, module, &error)) return exit_status(error.empty() ? 2 : failed(error));
   module_finish(module);
   error = save_files(args, module);
-  if (!error.empty()) return failed(error);
-  fputs((args.json ? json_view(module) : words_view(module)).c_str(), stdout);
-  return module_clean(module) ? 0 : 1;
+  if (error.empty()) error = print(args.json ? json_view(module) : words_view(module));
+  if (!error.empty()) return exit_status(failed(error));
+  return exit_status(module_clean(module) ? 0 : 1);
 }
 
 // What the live module listens on: the master of a pty of ours (whose slave stays open
@@ -209,50 +201,77 @@ struct Line {
   std::string path;  // the slave or the device
 };
 
-// A serial device is read raw at the speed it was set to: no byte is taken for a line
-// end, an interrupt or flow control. Returns false with the reason in <error>.
-bool open_device(const char* device, Line* line, std::string* error) {
+// A serial device is opened as send opens one, and read raw at the speed it was set to: no
+// byte is taken for a line end, an interrupt or flow control. Returns "" or why it cannot
+// be used.
+std::string open_device(const char* device, Line* line) {
+  std::string error = serial_device_open(device, &line->fd);
   termios t;
-  int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 || tcgetattr(fd, &t) != 0) {
-    *error = system_error(std::string(device) + (fd < 0 ? "" : " is no serial device"));
-    if (fd >= 0) close(fd);
-    return false;
+  if (error.empty() && tcgetattr(line->fd, &t) != 0) {
+    error = device_cause(errno);
+    close(line->fd);
   }
+  if (!error.empty()) return std::string(device) + ": " + error;
   cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
-  tcsetattr(fd, TCSANOW, &t);
-  line->fd = fd;
+  tcsetattr(line->fd, TCSANOW, &t);
   line->path = device;
-  return true;
+  return "";
 }
 
-// Never replaces a file or folder of the user's: only a link, or nothing, may be at <path>.
-bool open_pty(const char* link, Line* line, std::string* error) {
+// Unix 98 pseudo-terminal slaves: the only devices a module's link leads to.
+bool is_pty_slave(const struct stat& s) {
+  return S_ISCHR(s.st_mode) && major(s.st_rdev) >= 136 && major(s.st_rdev) <= 143;
+}
+
+// Returns the pid of a running module that listens where <link> leads, or 0. Each module
+// holds a record lock on its pty's slave, which serial programs' flock does not meet.
+pid_t link_holder(const char* link) {
+  struct stat target;
+  if (stat(link, &target) != 0 || !is_pty_slave(target)) return 0;
+  int fd = open(link, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  struct flock probe = {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  pid_t holder =
+      fd >= 0 && fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK ? probe.l_pid : 0;
+  if (fd >= 0) close(fd);
+  return holder;
+}
+
+// Returns "" when the link may be made at <link>: nothing is there, or a link that no
+// running module holds. Never replaces a file or folder of the user's.
+std::string link_free(const char* link) {
   struct stat existing;
-  if (link && lstat(link, &existing) == 0 && !S_ISLNK(existing.st_mode)) {
-    *error = std::string(link) + " exists and is no symbolic link";
-    return false;
-  }
-  if (!open_raw_pty(&line->fd, &line->slave, &line->path)) {
-    *error = system_error("openpty");
-    return false;
-  }
-  if (!link || point_link(link, line->path)) return true;
-  *error = system_error(std::string("cannot link ") + link);
+  if (lstat(link, &existing) != 0) return "";
+  if (!S_ISLNK(existing.st_mode)) return std::string(link) + " exists and is no symbolic link";
+  pid_t holder = link_holder(link);
+  if (holder == 0) return "";
+  return std::string(link) + " leads to a module that still listens there (process " +
+         std::to_string(holder) + "); end it, or choose another --link";
+}
+
+// Opens a fresh pty, locked as this module's, and links it at <link> (when given). Returns ""
+// or what failed.
+std::string open_pty(const char* link, Line* line) {
+  std::string error = link ? link_free(link) : "";
+  if (!error.empty()) return error;
+  if (!open_raw_pty(&line->fd, &line->slave, &line->path)) return file_error("openpty");
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  if (fcntl(line->slave, F_SETLK, &lock) != 0) error = file_error("lock " + line->path);
+  if (error.empty() && link && !point_link(link, line->path)) error = file_error(link);
+  if (error.empty()) return "";
   close(line->fd);
   close(line->slave);
-  return false;
+  return error;
 }
 
-void show(const std::string& text) {
-  fputs(text.c_str(), stdout);
-  fflush(stdout);
-}
-
-// Prints <count> bytes that arrived at <offset> of the stream, 16 a line: the offset, the
-// bytes in hex, and the printable ones as text.
-void print_hex(const char* bytes, size_t count, unsigned long long offset) {
+// Returns <count> bytes that arrived at <offset> of the stream as lines of 16: the offset,
+// the bytes in hex, and the printable ones as text.
+std::string hex_lines(const char* bytes, size_t count, unsigned long long offset) {
+  std::string text;
   for (size_t row = 0; row < count; row += 16) {
     char line[120];
     int at = snprintf(line, sizeof line, "%08llx ", offset + row);
@@ -264,26 +283,35 @@ void print_hex(const char* bytes, size_t count, unsigned long long offset) {
       unsigned char c = (unsigned char)bytes[i];
       line[at++] = c >= 0x20 && c < 0x7f ? (char)c : '.';
     }
-    snprintf(line + at, sizeof line - at, "|");
-    puts(line);
+    snprintf(line + at, sizeof line - at, "|\n");
+    text += line;
   }
-  fflush(stdout);
+  return text;
 }
 
 // The live module, what it last saved and what it last showed.
 struct Live {
   LiveModule module;
   std::string saved;    // the state record last written; "" before the first
-  bool failed = false;  // a file could not be written
+  int failed = 0;       // the exit status for a failure: 2 a file, 1 the line
+  bool ended = false;   // the line is gone, or standard output
   bool settled = true;  // the line has been quiet since the last bytes arrived
   bool shown = true;    // a view, or the hex dump, shows every byte that arrived
   long long last_byte_ms = 0;
   int capture = -1;  // --capture, or -1
 };
 
-void fail_live(Live& live, const std::string& error) {
-  fprintf(stderr, "%s: %s\n", s_name, error.c_str());
-  live.failed = true;
+void fail_live(Live& live, const std::string& error, int code) {
+  failed(error);
+  if (live.failed != 2) live.failed = code;
+}
+
+// Prints <text>; output that cannot be written ends the module.
+void show(Live& live, const std::string& text) {
+  std::string error = print(text);
+  if (error.empty()) return;
+  fail_live(live, error, 2);
+  live.ended = true;
 }
 
 // Saves the files when what the module remembers changed. Returns nothing.
@@ -294,11 +322,11 @@ void save_changes(const ModuleArgs& args, Live& live) {
   if (error.empty())
     live.saved = record;
   else
-    fail_live(live, error);
+    fail_live(live, error, 2);
 }
 
 void show_run(Live& live) {
-  show(live_run_view(live.module));
+  show(live, live_run_view(live.module));
   live.shown = true;
 }
 
@@ -315,23 +343,29 @@ void after_burst(const ModuleArgs& args, Live& live) {
   if (live.settled && !live.shown && quiet >= UNFINISHED_RUN_MS) show_run(live);
 }
 
-// Reads what the line holds now. Returns false when the line is gone (a device unplugged).
-bool take_bytes(const ModuleArgs& args, const Line& line, Live& live) {
+// Takes <count> bytes that arrived: captured, printed in hex or decoded.
+void take(const ModuleArgs& args, Live& live, const char* bytes, size_t count) {
+  if (args.hex) show(live, hex_lines(bytes, count, live.module.received));
+  if (live.capture >= 0 && !write_fully(live.capture, std::string(bytes, count))) {
+    fail_live(live, file_error(args.capture), 2);
+    close(live.capture);
+    live.capture = -1;
+  }
+  std::string ended = live_take(live.module, bytes, count);
+  if (!args.hex) show(live, ended);
+  live.settled = false;
+  live.shown = args.hex;
+  live.last_byte_ms = now_ms();
+}
+
+// Reads what the line holds now. Returns "" or, when the line is gone (a device unplugged),
+// why.
+std::string take_bytes(const ModuleArgs& args, const Line& line, Live& live) {
   char buffer[4096];
   ssize_t got;
-  while ((got = read(line.fd, buffer, sizeof buffer)) > 0) {
-    if (args.hex) print_hex(buffer, (size_t)got, live.module.received);
-    if (live.capture >= 0 && write(live.capture, buffer, (size_t)got) != got) {
-      fail_live(live, system_error(std::string("cannot write ") + args.capture));
-      close(live.capture);
-      live.capture = -1;
-    }
-    live_take(live.module, buffer, (size_t)got);
-    live.settled = false;
-    live.shown = args.hex;
-    live.last_byte_ms = now_ms();
-  }
-  return got < 0 && (errno == EAGAIN || errno == EINTR);
+  while ((got = read(line.fd, buffer, sizeof buffer)) > 0) take(args, live, buffer, (size_t)got);
+  if (got == 0) return "the device went away";  // a terminal that was hung up reads as ended
+  return errno == EAGAIN || errno == EINTR ? "" : device_cause(errno);
 }
 
 // Returns how long to wait for the line before looking at the quiet again, in ms.
@@ -343,31 +377,47 @@ int wait_ms(const Live& live) {
   return left > 0 ? (int)left : 0;
 }
 
-// Shows the bytes from <line> as they arrive until SIGINT or SIGTERM or the line is gone.
+// Shows the bytes from <line> as they arrive until a signal asks to stop, the line is gone
+// or standard output is.
 void listen(const ModuleArgs& args, const Line& line, Live& live) {
-  while (!stop_requested) {
+  while (!stop_requested && !live.ended) {
     pollfd p = {line.fd, POLLIN, 0};
     poll(&p, 1, wait_ms(live));
-    if (!take_bytes(args, line, live)) {
-      fail_live(live, system_error(line.path + " is gone"));
+    std::string error = take_bytes(args, line, live);
+    if (!error.empty()) {
+      fail_live(live, line.path + ": " + error, 1);
       return;
     }
     after_burst(args, live);
   }
 }
 
+// Ends the live module: the run that was still arriving is saved, its last view shown, and
+// the link removed while it still leads to this module's pty.
+void close_live(const ModuleArgs& args, const Line& line, Live& live) {
+  if (!live.settled) {
+    live_settle(live.module);
+    save_changes(args, live);
+  }
+  if (!args.hex && !live.ended) show(live, live_final_view(live.module));
+  if (live.capture >= 0) close(live.capture);
+  char target[256];
+  ssize_t length = args.link ? readlink(args.link, target, sizeof target - 1) : -1;
+  if (length > 0 && line.path == std::string(target, (size_t)length)) unlink(args.link);
+  close(line.fd);
+  if (line.slave >= 0) close(line.slave);
+}
+
 int live_mode(const ModuleArgs& args, const Module& module) {
   Line line;
   Live live;
-  std::string error;
   if (args.capture)
     live.capture = open(args.capture, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (args.capture && live.capture < 0)
-    return failed(system_error(std::string("cannot write ") + args.capture));
-  if (args.device ? !open_device(args.device, &line, &error)
-                  : !open_pty(args.link, &line, &error)) {
+  if (args.capture && live.capture < 0) return failed(file_error(args.capture));
+  std::string error = args.device ? open_device(args.device, &line) : open_pty(args.link, &line);
+  if (!error.empty()) {
     if (live.capture >= 0) close(live.capture);
-    return failed(error);
+    return failed(error, args.device ? 1 : 2);
   }
   // On stderr, so that what arrives has standard output to itself.
   std::string where = args.link ? line.path + ", linked at " + args.link : line.path;
@@ -376,32 +426,22 @@ int live_mode(const ModuleArgs& args, const Module& module) {
                    : ("a 20x" + std::to_string(module.lines) + " display").c_str(),
           where.c_str());
   live.module = live_new(module);
-  if (!args.hex) show(live_ready_view(live.module));
+  if (!args.hex) show(live, live_ready_view(live.module));
   listen(args, line, live);
-  if (!live.settled) {
-    live_settle(live.module);
-    save_changes(args, live);
-  }
-  if (!args.hex) show(live_final_view(live.module));
-  if (live.capture >= 0) close(live.capture);
-  if (args.link) unlink(args.link);
-  close(line.fd);
-  if (line.slave >= 0) close(line.slave);
-  return live.failed ? 2 : 0;
+  close_live(args, line, live);
+  return exit_status(live.failed);
 }
 
 }  // namespace
 
 int module_command(const char* name, int argc, char** argv) {
   ModuleArgs args;
-  std::string error;
+  bool help = false;
   s_name = name;
-  bool parsed = parse(argc, argv, &args, &error);
-  if (args.help) {
-    printf(HELP, name);
-    return 0;
-  }
-  if (!parsed) return failed(error);
+  std::string error = parse_options(argc, argv, OPTIONS, &args, &help);
+  if (help) return print_or_fail(name, help_text(name), 2);
+  if (error.empty()) error = conflict(args);
+  if (!error.empty()) return failed(error + " (see " + name + " --help)");
   Module module = module_new(args.lines);
   if (args.state && !load_state(args.state, module, &error)) return failed(error);
   return args.read ? read_mode(args, module) : live_mode(args, module);

@@ -15,17 +15,6 @@ long long now_ms() {
   return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
-bool point_link(const std::string& path, const std::string& target) {
-  std::string temp = path + ".new";
-  unlink(temp.c_str());
-  if (symlink(target.c_str(), temp.c_str()) != 0) return false;
-  if (rename(temp.c_str(), path.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
 // A fresh pty has IXON on, and one XOFF byte in the data would then stop all further writes.
 bool open_raw_pty(int* master, int* slave, std::string* slave_path) {
   char name[256];

@@ -9,7 +9,11 @@
 
 #include <string>
 
+#include "cli/files.h"
 #include "cli/line_text.h"
+#include "cli/messages.h"
+#include "cli/options.h"
+#include "cli/process.h"
 #include "cli/serial_line.h"
 #include "config/command.h"
 #include "screen/screen_text.h"
@@ -17,13 +21,15 @@
 namespace {
 
 const char HELP[] =
-    "usage: %s (--port DEVICE | --output FILE) [options]\n"
+    " (--port DEVICE | --output FILE) [options]\n"
     "\n"
     "Sends the display's power-up configuration, as pressing \"Send\" in Glimmerset's window\n"
     "does: the start-up screen (unless --no-text), the command that stores it (unless\n"
     "--no-store) and the configuration command. Every default is the window's initial state.\n"
     "\n"
-    "  --port DEVICE        the serial device the display is on (e.g. /dev/ttyUSB0)\n"
+    "  --port DEVICE        the serial device the display is on (e.g. /dev/ttyUSB0;\n"
+    "                       glimmerset ports lists them, and a script names a USB adapter\n"
+    "                       by its stable name under /dev/serial/by-id/)\n"
     "  --output FILE        write the bytes to FILE instead (- for standard output)\n"
     "  --baud N             9600 (default) or 2400\n"
     "  --screen T           4x20 (default) or 2x20\n"
@@ -41,8 +47,31 @@ const char HELP[] =
     "  --codepage NAME      the code page the lines are sent in (default windows-1252)\n"
     "  -h, --help           this text\n"
     "\n"
+    "The lines are UTF-8 text. A line that the code page cannot hold exactly (a character it\n"
+    "lacks, a control character, more than 20 bytes) is refused, naming the character. A\n"
+    "value that is itself an option is refused too: write --line1=--TEXT for such a text.\n"
+    "\n"
     "Exit status: 0 when every byte left, 1 when the device could not be used or did not take\n"
-    "every byte, 2 for wrong arguments (nothing is then opened or sent).\n";
+    "every byte, 2 for wrong arguments (nothing is then opened or sent). Ctrl+C (SIGINT),\n"
+    "SIGTERM and SIGHUP discard what is queued, close the line and end by that signal.\n"
+    "\n"
+    "Code pages: ";
+
+// Returns the help of the command <name>, the code pages offered wrapped at 88 columns.
+std::string help_text(const char* name) {
+  std::string text = std::string("usage: ") + name + HELP, names = code_page_names() + ".";
+  size_t column = strlen("Code pages: ");
+  for (size_t at = 0, end; at < names.size(); at = end + 1) {
+    end = names.find(' ', at);
+    if (end == std::string::npos) end = names.size();
+    std::string word = names.substr(at, end - at);
+    bool wrap = column + 1 + word.size() > 88;
+    text += at == 0 ? "" : wrap ? "\n  " : " ";
+    column = (wrap ? 2 : column + (at == 0 ? 0 : 1)) + word.size();
+    text += word;
+  }
+  return text + "\n";
+}
 
 // What the command line asks for; the defaults are the window's initial state.
 struct SendArgs {
@@ -60,11 +89,7 @@ struct SendArgs {
   bool old_mode = false;
   bool no_auto_dim = false;
   const char* code_page = "windows-1252";
-  bool help = false;  // -h or --help stood where an option may
 };
-
-// Takes an option's value. Returns NULL, or what the value must be.
-typedef const char* (*Apply)(SendArgs* args, const char* value);
 
 // Returns the position of <value> among <choices> (a NULL-ended list), or -1.
 int choice(const char* value, const char* const* choices) {
@@ -117,72 +142,36 @@ const char* set_line(SendArgs* a, const char* v) {
   return NULL;
 }
 
+// Sets the flag <SETTING> to <VALUE>.
+template <bool SendArgs::*SETTING, bool VALUE>
+const char* set_flag(SendArgs* a, const char*) {
+  a->*SETTING = VALUE;
+  return NULL;
+}
+
 const char* set_port(SendArgs* a, const char* v) { return set_path(&a->port, v); }
 const char* set_output(SendArgs* a, const char* v) { return set_path(&a->output, v); }
 const char* set_code_page(SendArgs* a, const char* v) { return set_path(&a->code_page, v); }
 
-// Options with a value, then the flags, each with the setting it changes.
-const struct {
-  const char* name;
-  Apply apply;
-} VALUES[] = {
-    {"--port", set_port},          {"--output", set_output},
-    {"--baud", set_baud},          {"--screen", set_screen},
-    {"--line1", set_line<1>},      {"--line2", set_line<2>},
-    {"--line3", set_line<3>},      {"--line4", set_line<4>},
-    {"--delay", set_delay},        {"--brightness", set_brightness},
-    {"--codepage", set_code_page},
+const Option<SendArgs> OPTIONS[] = {
+    {"--port", true, set_port},
+    {"--output", true, set_output},
+    {"--baud", true, set_baud},
+    {"--screen", true, set_screen},
+    {"--line1", true, set_line<1>},
+    {"--line2", true, set_line<2>},
+    {"--line3", true, set_line<3>},
+    {"--line4", true, set_line<4>},
+    {"--delay", true, set_delay},
+    {"--brightness", true, set_brightness},
+    {"--codepage", true, set_code_page},
+    {"--no-text", false, set_flag<&SendArgs::send_text, false>},
+    {"--no-store", false, set_flag<&SendArgs::store, false>},
+    {"--show-startup", false, set_flag<&SendArgs::show_startup, true>},
+    {"--write-protect", false, set_flag<&SendArgs::write_protect, true>},
+    {"--old-mode", false, set_flag<&SendArgs::old_mode, true>},
+    {"--no-auto-dim", false, set_flag<&SendArgs::no_auto_dim, true>},
 };
-const struct {
-  const char* name;
-  bool SendArgs::*setting;
-  bool value;
-} FLAGS[] = {
-    {"--no-text", &SendArgs::send_text, false},
-    {"--no-store", &SendArgs::store, false},
-    {"--show-startup", &SendArgs::show_startup, true},
-    {"--write-protect", &SendArgs::write_protect, true},
-    {"--old-mode", &SendArgs::old_mode, true},
-    {"--no-auto-dim", &SendArgs::no_auto_dim, true},
-};
-const int VALUE_COUNT = sizeof VALUES / sizeof VALUES[0];
-const int OPTION_COUNT = VALUE_COUNT + sizeof FLAGS / sizeof FLAGS[0];
-
-// Returns the option's index (values first, then flags), or -1.
-int find_option(const std::string& name) {
-  for (int i = 0; i < OPTION_COUNT; i++)
-    if (name == (i < VALUE_COUNT ? VALUES[i].name : FLAGS[i - VALUE_COUNT].name)) return i;
-  return -1;
-}
-
-// Takes every word of <argv> ("--name value" or "--name=value"), each option at most once.
-// Returns "" or what is wrong, naming the option and the value.
-std::string parse(int argc, char** argv, SendArgs* args) {
-  bool seen[OPTION_COUNT] = {};
-  for (int i = 0; i < argc; i++) {
-    std::string word = argv[i], name = word.substr(0, word.find('='));
-    bool inline_value = name.size() < word.size();
-    if (word == "--help" || word == "-h") {
-      args->help = true;
-      return "";
-    }
-    int o = find_option(name);
-    if (o < 0)
-      return (word.compare(0, 1, "-") ? "unexpected argument '" : "unknown option '") + word + "'";
-    if (seen[o]) return name + " is given twice";
-    seen[o] = true;
-    if (o >= VALUE_COUNT) {
-      if (inline_value) return name + " takes no value";
-      args->*FLAGS[o - VALUE_COUNT].setting = FLAGS[o - VALUE_COUNT].value;
-      continue;
-    }
-    if (!inline_value && i + 1 >= argc) return name + " needs a value";
-    const char* value = inline_value ? argv[i] + name.size() + 1 : argv[++i];
-    if (const char* wanted = VALUES[o].apply(args, value))
-      return name + " '" + value + "': " + wanted;
-  }
-  return "";
-}
 
 // Returns "" when the options go together, else what is wrong.
 std::string conflict(const SendArgs& args) {
@@ -198,16 +187,15 @@ std::string conflict(const SendArgs& args) {
 
 // Returns "" with the four lines' bytes in <lines>, or why a line cannot be sent as given.
 std::string convert_lines(const SendArgs& args, std::string lines[4]) {
-  LineConverter converter;
-  std::string error = line_converter_open(args.code_page, &converter);
-  if (!error.empty()) return std::string("--codepage '") + args.code_page + "': " + error;
+  std::string error;
+  const CodePageTable* page = line_code_page(args.code_page, &error);
+  if (!page) return "--codepage '" + shown_text(args.code_page) + "': " + error;
   for (int i = 0; i < 4 && error.empty(); i++) {
     if (!args.lines[i]) continue;
-    error = line_bytes(args.lines[i], converter, &lines[i]);
+    error = line_bytes(args.lines[i], *page, &lines[i]);
     if (!error.empty())
-      error = "--line" + std::to_string(i + 1) + " '" + args.lines[i] + "': " + error;
+      error = "--line" + std::to_string(i + 1) + " '" + shown_text(args.lines[i]) + "': " + error;
   }
-  line_converter_close(&converter);
   return error;
 }
 
@@ -230,16 +218,15 @@ std::string run_bytes(const SendArgs& args, const std::string lines[4]) {
 
 // Writes <bytes> to standard output or to the file <path>. Returns "" or what failed.
 std::string write_output(const char* path, const std::string& bytes) {
-  bool to_stdout = !strcmp(path, "-");
-  int fd = to_stdout ? 1 : open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  size_t done = 0;
-  ssize_t n = 0;
-  while (fd >= 0 && done < bytes.size() &&
-         ((n = write(fd, bytes.data() + done, bytes.size() - done)) > 0 || errno == EINTR))
-    if (n > 0) done += (size_t)n;
-  std::string error = done == bytes.size() ? "" : strerror(errno);
-  if (fd >= 0 && !to_stdout && close(fd) != 0 && error.empty()) error = strerror(errno);
-  return error.empty() ? "" : std::string(to_stdout ? "standard output" : path) + ": " + error;
+  if (!strcmp(path, "-")) return print(bytes);
+  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  bool written = fd >= 0 && write_fully(fd, bytes);
+  int error = errno;
+  if (fd >= 0 && close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  return written ? "" : std::string(path) + ": " + file_cause(error);
 }
 
 std::string send_to_port(const char* port, unsigned long baud, const std::string& bytes) {
@@ -256,24 +243,16 @@ std::string send_to_port(const char* port, unsigned long baud, const std::string
 
 int send_command(const char* name, int argc, char** argv) {
   SendArgs args;
-  std::string lines[4], error = parse(argc, argv, &args);
-  if (args.help) {
-    printf(HELP, name);
-    return 0;
-  }
+  bool help = false;
+  std::string lines[4], error = parse_options(argc, argv, OPTIONS, &args, &help);
+  if (help) return print_or_fail(name, help_text(name), 1);
   if (error.empty()) error = conflict(args);
   if (error.empty()) error = convert_lines(args, lines);
-  if (!error.empty()) {
-    fprintf(stderr, "%s: %s (see %s --help)\n", name, error.c_str(), name);
-    return 2;
-  }
+  if (!error.empty()) return fail(name, error + " (see " + name + " --help)", 2);
   std::string bytes = run_bytes(args, lines);
   error =
       args.output ? write_output(args.output, bytes) : send_to_port(args.port, args.baud, bytes);
-  if (!error.empty()) {
-    fprintf(stderr, "%s: %s\n", name, error.c_str());
-    return 1;
-  }
+  if (!error.empty()) return exit_status(fail(name, error, 1));
   fputs("Configuration complete.\n", stderr);
-  return 0;
+  return exit_status(0);
 }

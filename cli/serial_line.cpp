@@ -3,15 +3,18 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "cli/messages.h"
 #include "cli/pty.h"
 #include "serial/line_state.h"
 
@@ -32,26 +35,6 @@ unsigned long speed_rate(speed_t code) {
   for (const auto& s : SPEEDS)
     if (s.code == code) return s.rate;
   return 0;
-}
-
-// Returns the cause of a failed call in the words a user acts on.
-std::string cause(int error) {
-  switch (error) {
-    case ENOENT:
-      return "no such device";
-    case EACCES:
-    case EPERM:
-      return "permission denied (is the user in the group that owns the device?)";
-    case EBUSY:
-    case EWOULDBLOCK:
-      return "in use by another program";
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-      return "the device went away";
-    default:
-      return strerror(error);
-  }
 }
 
 // Returns false for a character device that the kernel files under another class than
@@ -82,14 +65,14 @@ LineState line_state_of(const termios& t) {
 // neither blocks nor hangs up the port. Returns "" or the reason the line refused.
 std::string set_line(int fd, unsigned long rate) {
   termios t;
-  if (tcgetattr(fd, &t) != 0) return cause(errno);
+  if (tcgetattr(fd, &t) != 0) return device_cause(errno);
   tcflag_t hardware_flow = t.c_cflag & CRTSCTS;
   cfmakeraw(&t);
   t.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
   t.c_cflag |= CS8 | CLOCAL | CREAD | hardware_flow;
   cfsetispeed(&t, speed_code(rate));
   cfsetospeed(&t, speed_code(rate));
-  if (tcsetattr(fd, TCSANOW, &t) != 0 || tcgetattr(fd, &t) != 0) return cause(errno);
+  if (tcsetattr(fd, TCSANOW, &t) != 0 || tcgetattr(fd, &t) != 0) return device_cause(errno);
   // tcsetattr succeeds when any one setting was taken.
   if (!line_state_fits(line_state_of(t), rate))
     return "the line does not take 8 data bits, no parity and one stop bit at " +
@@ -126,7 +109,7 @@ std::string write_all(int fd, unsigned long rate, const std::string& bytes) {
       sent += (size_t)n;
       continue;
     }
-    if (n < 0 && errno != EAGAIN && errno != EINTR) return cause(errno);
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return device_cause(errno);
     if (stop_requested) return "interrupted";
     if (now_ms() >= deadline)
       return sent == 0 ? "the line took no bytes for " + seconds(limit)
@@ -137,52 +120,106 @@ std::string write_all(int fd, unsigned long rate, const std::string& bytes) {
   return "";
 }
 
-// Returns the bytes the driver still holds for the line, 0 when it cannot tell.
-int queued(int fd) {
-  int count = 0;
-  return ioctl(fd, TIOCOUTQ, &count) == 0 ? count : 0;
+void on_tick(int) {}
+
+// From <first_ms> on, SIGALRM comes every <interval_ms>, so that a call that waits on the
+// driver without a time limit of its own (tcdrain, the close of a line with output left)
+// returns within that interval; 0 stops it. It repeats: a signal that came just before
+// such a call would be spent, and the call would then wait unbounded.
+void tick(long first_ms, long interval_ms) {
+  struct sigaction tick_action = {};
+  tick_action.sa_handler = on_tick;  // no SA_RESTART: the call returns with EINTR
+  sigaction(SIGALRM, &tick_action, NULL);
+  itimerval timer = {{interval_ms / 1000, interval_ms % 1000 * 1000},
+                     {first_ms / 1000, first_ms % 1000 * 1000}};
+  setitimer(ITIMER_REAL, &timer, NULL);
 }
 
-// The bytes are written once they have left the driver: a line held off by flow control,
-// or an adapter that stopped, keeps them queued.
-std::string wait_until_sent(int fd, unsigned long rate) {
-  int left = queued(fd);
-  long long limit = limit_ms(rate, (size_t)left), deadline = now_ms() + limit;
-  while ((left = queued(fd)) > 0) {
+int driver_drain(int fd) { return tcdrain(fd); }
+int driver_queued(int fd, int* count) { return ioctl(fd, TIOCOUTQ, count); }
+
+// Waits until the driver has sent <count> bytes written last: tcdrain reaches the drivers'
+// own wait, which for some adapters and UARTs includes the chip's buffer, where the
+// driver's count of queued bytes does not. A line that was hung up (a USB adapter pulled
+// out) ends the wait as if drained, so the count is asked for once more: it fails then.
+std::string wait_until_sent(int fd, unsigned long rate, size_t count) {
+  long long limit = limit_ms(rate, count), deadline = now_ms() + limit;
+  while (g_drain_calls.drain(fd) != 0) {
+    if (errno != EINTR) return device_cause(errno);
     if (stop_requested) return "interrupted";
-    if (now_ms() >= deadline)
-      return "the line did not send the last " + std::to_string(left) + " bytes within " +
-             seconds(limit);
-    usleep(5000);
+    if (now_ms() >= deadline) {
+      int left = 0;
+      if (g_drain_calls.queued(fd, &left) != 0) return device_cause(errno);
+      return left > 0 ? "the line did not send the last " + std::to_string(left) +
+                            " bytes within " + seconds(limit)
+                      : "the adapter did not send its last bytes within " + seconds(limit);
+    }
   }
-  return "";
+  int left = 0;
+  if (g_drain_calls.queued(fd, &left) != 0) return device_cause(errno);
+  return left == 0 ? "" : "the driver still holds " + std::to_string(left) + " bytes";
 }
 
 }  // namespace
 
-std::string serial_line_open(const char* path, unsigned long rate, int* fd) {
+DrainCalls g_drain_calls = {driver_drain, driver_queued};
+
+std::string device_cause(int error) {
+  switch (error) {
+    case ENOENT:
+      return "no such device";
+    case EACCES:
+    case EPERM:
+      return "permission denied (is the user in the group that owns the device?)";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "in use by another program";
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+      return "the device went away";
+    default:
+      return file_cause(error);
+  }
+}
+
+std::string serial_device_open(const char* path, int* fd) {
   struct stat device;
-  if (stat(path, &device) != 0) return cause(errno);
+  if (stat(path, &device) != 0) return device_cause(errno);
   if (!S_ISCHR(device.st_mode) || !may_be_terminal(device)) return "not a serial device";
   *fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (*fd < 0) return cause(errno);
+  if (*fd < 0) return device_cause(errno);
   std::string error;
   if (!isatty(*fd))
     error = "not a serial device";
   else if (flock(*fd, LOCK_EX | LOCK_NB) != 0)
-    error = cause(errno);
-  else
-    error = set_line(*fd, rate);
+    error = device_cause(errno);
   if (!error.empty()) close(*fd);
   return error;
 }
 
+std::string serial_line_open(const char* path, unsigned long rate, int* fd) {
+  std::string error = serial_device_open(path, fd);
+  if (error.empty() && !(error = set_line(*fd, rate)).empty()) close(*fd);
+  return error;
+}
+
 std::string serial_line_send(int fd, unsigned long rate, const std::string& bytes) {
+  tick(100, 100);
   std::string error = write_all(fd, rate, bytes);
-  return error.empty() ? wait_until_sent(fd, rate) : error;
+  if (error.empty()) error = wait_until_sent(fd, rate, bytes.size());
+  tick(0, 0);
+  return error;
 }
 
 void serial_line_close(int fd, bool discard) {
-  if (discard) tcflush(fd, TCOFLUSH);
+  if (discard) {
+    // The output left is dropped where the driver can (the kernel's own buffer); what the
+    // adapter holds would keep the close waiting for up to 30 s, so the ticks cut that
+    // wait short.
+    tcflush(fd, TCOFLUSH);
+    tick(1, 50);
+  }
   close(fd);
+  tick(0, 0);
 }

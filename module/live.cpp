@@ -23,6 +23,7 @@ bool holds_configuration(const Module& finished) {
 Module next_run(const Module& last) {
   Module next = module_new(last.lines);
   next.screen = last.screen;
+  next.cursor = last.cursor;
   next.stored = last.stored;
   next.stored_screen = last.stored_screen;
   next.configured = last.configured;
@@ -30,11 +31,19 @@ Module next_run(const Module& last) {
   return next;
 }
 
-std::string run_header(const LiveModule& live, const char* when) {
-  uint64_t bytes = live.run.offset;
-  return std::string("== ") + when + "run " + std::to_string(live.runs) + ": " +
-         std::to_string(bytes) + (bytes == 1 ? " byte (" : " bytes (") +
-         std::to_string(live.received) + " received in all) ==\n";
+// Returns the view of <run>, the run numbered <number>, under a header that counts its
+// bytes and the <received> bytes of the line up to its end.
+std::string run_view(const Module& run, int number, uint64_t received, const char* when) {
+  uint64_t bytes = run.offset;
+  return std::string("== ") + when + "run " + std::to_string(number) + ": " +
+         std::to_string(bytes) + (bytes == 1 ? " byte (" : " bytes (") + std::to_string(received) +
+         " received in all) ==\n" + words_view(finished_copy(run));
+}
+
+void begin_run(LiveModule& live, const Module& last) {
+  live.run = next_run(last);
+  live.runs++;
+  live.run_over = false;
 }
 
 }  // namespace
@@ -45,15 +54,24 @@ LiveModule live_new(const Module& module) {
   return live;
 }
 
-void live_take(LiveModule& live, const char* bytes, size_t count) {
-  if (count == 0) return;
-  if (live.run_over || live.runs == 0) {
-    live.run = next_run(live.run);
-    live.runs++;
-    live.run_over = false;
+std::string live_take(LiveModule& live, const char* bytes, size_t count) {
+  std::string ended;
+  for (size_t i = 0; i < count; i++) {
+    if (live.run_over || live.runs == 0) begin_run(live, live.run);
+    bool holding = !live.held.empty() || module_between_runs(live.run);
+    if (holding && live.held.empty()) live.before_held = live.run;
+    if (holding) live.held += bytes[i];
+    int runs = live.run.runs;
+    module_feed(live.run, bytes + i, 1);
+    live.received++;
+    if (holding && live.run.runs != runs) {
+      ended += run_view(live.before_held, live.runs, live.received - live.held.size(), "");
+      begin_run(live, live.before_held);
+      module_feed(live.run, live.held.data(), live.held.size());
+    }
+    if (!module_between_runs(live.run)) live.held.clear();
   }
-  module_feed(live.run, bytes, count);
-  live.received += count;
+  return ended;
 }
 
 bool live_settle(LiveModule& live) {
@@ -62,12 +80,12 @@ bool live_settle(LiveModule& live) {
 }
 
 std::string live_run_view(const LiveModule& live) {
-  return run_header(live, "") + words_view(finished_copy(live.run));
+  return run_view(live.run, live.runs, live.received, "");
 }
 
 std::string live_final_view(const LiveModule& live) {
   if (live.runs == 0) return "== end: nothing received ==\n" + words_view(live.run);
-  return run_header(live, "end, last ") + words_view(finished_copy(live.run));
+  return run_view(live.run, live.runs, live.received, "end, last ");
 }
 
 std::string live_ready_view(const LiveModule& live) {

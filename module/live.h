@@ -1,6 +1,7 @@
-// The display module on a live line. Bytes arrive in bursts, and the module has no way to
-// tell where one configuration run ends and the next begins except that the line falls
-// quiet after the run's configuration command. Each run is decoded on its own (its
+// The display module on a live line. Bytes arrive in bursts. A configuration run ends with
+// its configuration command; the next run begins where the line falls quiet after it, or at
+// once with the next screen message or configuration command (a sender that configures
+// one module after the other without a pause). Each run is decoded on its own (its
 // anomalies are its own), on a module that still shows and remembers what the runs
 // before it left there. No platform calls.
 #pragma once
@@ -17,14 +18,19 @@ struct LiveModule {
   uint64_t received = 0;  // bytes received in all
   int runs = 0;           // runs begun
   bool run_over = false;  // the line fell quiet after the run's configuration command
+  // The bytes after a whole run that may begin the next one (an ESC waiting for its "W"),
+  // and the run as it was before them.
+  std::string held;
+  Module before_held;
 };
 
 // Returns a live module that powers up as <module> (fresh, or loaded from a state record).
 LiveModule live_new(const Module& module);
 
 // Takes the next <count> bytes from the line; the first byte after a run is over begins a
-// new run. Returns nothing.
-void live_take(LiveModule& live, const char* bytes, size_t count);
+// new run. Returns the views in words of the runs that these bytes ended by beginning the
+// next one, each under its header line ("" for none).
+std::string live_take(LiveModule& live, const char* bytes, size_t count);
 
 // Tells the module that the line has fallen quiet after a burst: once the run holds its
 // whole configuration command, the run is over. Returns true when it is.

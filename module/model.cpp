@@ -124,12 +124,24 @@ void configure(Module& module) {
   if (module.run_step < RUN_CONFIGURED) module.run_step = RUN_CONFIGURED;
 }
 
-// Takes the byte at offset <at> of the stream.
-void take(Module& module, unsigned char c, uint64_t at) {
-  if (module.run_step == RUN_CONFIGURED) {
-    note(module, ANOMALY_AFTER_CONFIG, at, 1, c);
+// A configuration run ends with its configuration command. A screen message or another
+// configuration command right after it begins the next run (a sender that configures one
+// module after the other without a pause); any other byte there is one too many.
+void after_run(Module& module, unsigned char c, uint64_t at) {
+  bool escape = module.parse == PARSE_ESCAPE;
+  if (escape ? c == 'W' : c == FORM_FEED) {
+    module.run_step = RUN_START;
+    module.runs++;
+  } else if (escape || c != ESCAPE) {
+    note(module, ANOMALY_AFTER_CONFIG, escape ? at - 1 : at, 1, escape ? ESCAPE : c);
     module.run_step = RUN_BEYOND;
   }
+}
+
+// Takes the byte at offset <at> of the stream.
+void take(Module& module, unsigned char c, uint64_t at) {
+  if (at == 0) module.runs = 1;
+  if (module_between_runs(module)) after_run(module, c, at);
   switch (module.parse) {
     case PARSE_TEXT:
       if (c == FORM_FEED) {
@@ -259,6 +271,10 @@ void module_finish(Module& module) {
   } else if (module.run_step < RUN_CONFIGURED) {
     note(module, ANOMALY_NO_CONFIG, module.offset, 0, 0);
   }
+}
+
+bool module_between_runs(const Module& module) {
+  return module.run_step == RUN_CONFIGURED && module.parse != PARSE_CONFIG;
 }
 
 bool module_clean(const Module& module) {

@@ -72,6 +72,7 @@ struct Module {
   uint64_t message_offset = 0;
   uint64_t message_length = 0;
   bool finished = false;
+  int runs = 0;  // configuration runs begun in the stream
 };
 
 // Returns a module of <lines> (4 or 2) lines as it powers up with nothing remembered.
@@ -88,6 +89,10 @@ void module_feed(Module& module, const char* bytes, size_t count);
 // configuration command. Further calls, and further bytes, change nothing. A view of a stream
 // that is still arriving finishes a copy of the module.
 void module_finish(Module& module);
+
+// Returns true when the stream so far ends with a whole configuration run, followed by
+// nothing or by an ESC that may begin the next run's configuration command.
+bool module_between_runs(const Module& module);
 
 // Returns true when the finished stream is exactly what a configuration run sends.
 bool module_clean(const Module& module);

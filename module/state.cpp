@@ -1,6 +1,9 @@
 #include "module/state.h"
 
-#include <sstream>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "module/hex.h"
 
@@ -15,6 +18,19 @@ bool screen_ok(const Module& module, const std::string& screen) {
   for (unsigned char c : screen)
     if (c < 0x20 || c == 0x7F) return false;
   return true;
+}
+
+// Returns the words of <text>, split at white space. (No string streams: they would bring the
+// C++ library's locale machinery, most of the static program's size.)
+std::vector<std::string> words(const std::string& text) {
+  static const char SPACE[] = " \t\n\v\f\r";
+  std::vector<std::string> found;
+  for (size_t at = 0, end; (at = text.find_first_not_of(SPACE, at)) != std::string::npos;
+       at = end) {
+    end = text.find_first_of(SPACE, at);
+    found.push_back(text.substr(at, end - at));
+  }
+  return found;
 }
 
 bool fail(std::string* error, const std::string& reason) {
@@ -35,14 +51,14 @@ std::string state_text(const Module& module) {
 
 bool state_load(const std::string& text, Module* module, std::string* error) {
   if (text.empty()) return fail(error, "the record is empty");
-  std::istringstream in(text);
-  std::string header, lines_key, stored_key, stored_hex, config_key, config_hex, rest;
-  int lines = 0;
-  std::getline(in, header);
-  in >> lines_key >> lines >> stored_key >> stored_hex >> config_key >> config_hex;
-  if (header != HEADER || lines_key != "lines" || stored_key != "stored" ||
-      config_key != "config" || !in || (in >> rest))
+  size_t header_end = std::min(text.find('\n'), text.size());
+  std::vector<std::string> w = words(text.substr(header_end));
+  if (text.substr(0, header_end) != HEADER || w.size() != 6 || w[0] != "lines" ||
+      w[2] != "stored" || w[4] != "config" || w[1].size() > 2 ||
+      w[1].find_first_not_of("0123456789") != std::string::npos)
     return fail(error, "not a module state record");
+  int lines = atoi(w[1].c_str());
+  const std::string &stored_hex = w[3], &config_hex = w[5];
   if (lines != module->lines)
     return fail(error, "recorded for a module of " + std::to_string(lines) + " lines");
   Module loaded = *module;

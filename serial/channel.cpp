@@ -17,6 +17,15 @@ static int write_failed = 0;
 // timeouts_changed is set.
 static COMMTIMEOUTS found_timeouts;
 static bool timeouts_changed = false;
+// Why the last open failed, and the platform's error code of the last failed call.
+static OpenFailure open_failure = OPEN_DONE;
+static DWORD last_error = 0;
+// The open port's rate and the bytes handed to it since the open, which bound the wait
+// for them to leave.
+static DWORD open_rate = 0;
+static size_t handed = 0;
+// Set by SER_ABORT, from another thread.
+static volatile LONG aborted = 0;
 
 // Runs one call on the device with the critical-error and open-file message boxes
 // suppressed, so that a missing or failing device answers with an error code instead of a
@@ -113,8 +122,9 @@ static void set_queues(bool transmit_side) {
 }
 
 // Returns the open handle of COM<port> (name from port_device_name), or
-// INVALID_HANDLE_VALUE when the device cannot be opened or is a disk file: a COM name
-// can be redirected to a file, and the display data must not end up in one.
+// INVALID_HANDLE_VALUE when the device cannot be opened or is a disk file (open_failure
+// says which): a COM name can be redirected to a file, and the display data must not end
+// up in one.
 static HANDLE open_device(int port) {
   std::string name = port_device_name(port);
   std::wstring wide(name.begin(), name.end());  // the name is plain ASCII
@@ -124,9 +134,14 @@ static HANDLE open_device(int port) {
     return CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, NULL);
   });
-  if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
+  if (handle == INVALID_HANDLE_VALUE) {
+    last_error = GetLastError();
+    open_failure = OPEN_DEVICE_REFUSED;
+    return INVALID_HANDLE_VALUE;
+  }
   if (quiet([&] { return GetFileType(handle); }) == FILE_TYPE_DISK) {
     quiet([&] { return CloseHandle(handle); });
+    open_failure = OPEN_DISK_FILE;
     return INVALID_HANDLE_VALUE;
   }
   return handle;
@@ -137,8 +152,19 @@ static HANDLE open_device(int port) {
 // used or does not take these settings, or a port is already open (which then stays open
 // untouched).
 int SER_OPEN(int port, int rate) {
-  if (port_device_name(port).empty() || !rate_supported(rate)) return 0;
-  if (port_handle != INVALID_HANDLE_VALUE) return 0;
+  if (port < 1 || port > 99) {
+    open_failure = OPEN_OUT_OF_RANGE;
+    return 0;
+  }
+  return SER_OPEN_PORT(port, rate);
+}
+
+// Returns 1 when COM<port> (1..255) is open as SER_OPEN leaves it, else 0.
+int SER_OPEN_PORT(int port, int rate) {
+  open_failure = port_device_name(port).empty() || !rate_supported(rate) ? OPEN_OUT_OF_RANGE
+                 : port_handle != INVALID_HANDLE_VALUE                   ? OPEN_ALREADY_OPEN
+                                                                         : OPEN_DONE;
+  if (open_failure != OPEN_DONE) return 0;
   HANDLE handle = open_device(port);
   if (handle == INVALID_HANDLE_VALUE) return 0;
   port_handle = handle;
@@ -148,11 +174,18 @@ int SER_OPEN(int port, int rate) {
   change_line(set_one_stop_bit, 0);
   set_queues(true);
   set_queues(false);
-  if (!line_ready((DWORD)rate) || !limit_writes((DWORD)rate)) {
+  open_failure = !line_ready((DWORD)rate)     ? OPEN_LINE_REFUSED
+                 : !limit_writes((DWORD)rate) ? OPEN_TIMEOUTS_REFUSED
+                                              : OPEN_DONE;
+  if (open_failure != OPEN_DONE) {
     SER_CLOSE();
     return 0;
   }
   write_failed = 0;
+  last_error = 0;
+  open_rate = (DWORD)rate;
+  handed = 0;
+  InterlockedExchange(&aborted, 0);
   return 1;
 }
 
@@ -161,11 +194,13 @@ int SER_OPEN(int port, int rate) {
 // resumed: the rest is dropped and the failure kept for SER_WRITE_FAILED. Later sends
 // are dropped too, so that a port that holds the line off costs one time-out only.
 void SER_SEND(const char* bytes, size_t count) {
-  if (port_handle == INVALID_HANDLE_VALUE || write_failed) return;
+  if (port_handle == INVALID_HANDLE_VALUE || write_failed || aborted) return;
   DWORD length = count > MAXDWORD ? MAXDWORD : (DWORD)count;
   DWORD written = 0;
   BOOL ok = quiet([&] { return WriteFile(port_handle, bytes, length, &written, NULL); });
-  if (!ok || written != count) write_failed = 1;
+  if (!ok) last_error = GetLastError();
+  if (!ok || written != count || aborted) write_failed = 1;
+  handed += written;
 }
 
 // Returns 1 always, after putting back the port's time-outs and releasing it, if one is
@@ -184,3 +219,34 @@ int SER_CLOSE(void) {
 
 // Returns 1 when a write since the last successful SER_OPEN failed or was short, else 0.
 int SER_WRITE_FAILED(void) { return write_failed; }
+
+OpenFailure SER_OPEN_FAILURE(void) { return open_failure; }
+
+unsigned long SER_LAST_ERROR(void) { return last_error; }
+
+// Returns 1 once the driver's output queue is empty, 0 when it does not empty within the
+// write time-outs of the bytes handed since the open, or cannot tell. ClearCommError is
+// the one call that tells how much the driver still holds.
+int SER_DRAIN(void) {
+  if (port_handle == INVALID_HANDLE_VALUE) return 1;
+  WriteTimeouts timeouts = write_timeouts_for(open_rate);
+  ULONGLONG deadline = GetTickCount64() + timeouts.per_byte_ms * handed + timeouts.constant_ms;
+  while (!write_failed && !aborted) {
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!quiet([&] { return ClearCommError(port_handle, &errors, &status); })) {
+      last_error = GetLastError();
+      return 0;
+    }
+    if (status.cbOutQue == 0) return 1;
+    if (GetTickCount64() >= deadline) return 0;
+    Sleep(5);
+  }
+  return 0;
+}
+
+void SER_ABORT(void) {
+  InterlockedExchange(&aborted, 1);
+  HANDLE handle = port_handle;
+  if (handle != INVALID_HANDLE_VALUE) PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
+}

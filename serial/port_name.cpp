@@ -1,10 +1,10 @@
 // Port numbers and line rates as the serial channel accepts them.
 #include "serial/port_name.h"
 
-// Returns "COM<n>" for 1..9, "\\.\COM<n>" for 10..99 (the platform resolves only COM1 to
-// COM9 as plain names; higher numbers need the device namespace prefix), "" otherwise.
+// Returns "COM<n>" for 1..9, "\\.\COM<n>" for 10..255 (the platform resolves only COM1
+// to COM9 as plain names; higher numbers need the device namespace prefix), "" otherwise.
 std::string port_device_name(int port) {
-  if (port < 1 || port > 99) return "";
+  if (port < 1 || port > 255) return "";
   std::string name = "COM" + std::to_string(port);
   if (port >= 10) name = "\\\\.\\" + name;
   return name;

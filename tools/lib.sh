@@ -94,9 +94,10 @@ gs_start_xvfb() {
     echo ":$n"
 }
 
-# Prints a .reg file that lists COM1..COM99 each at LINKDIR/comN. Wine reads this key when
+# Prints a .reg file that lists COM1..COM255 each at LINKDIR/comN. Wine reads this key when
 # its server starts; a number it does not find there goes to a device it detects on the
-# machine (a real /dev/ttyS*), so all numbers the program can open are listed.
+# machine (a real /dev/ttyS*), so every number a program of ours can open is listed. (Wine
+# gives COM256 to such a device whatever the list says.)
 # Usage: gs_ports_reg LINKDIR
 gs_ports_reg() {
     local dir=${1//\\/\\\\} n
@@ -104,7 +105,7 @@ gs_ports_reg() {
     echo 'Windows Registry Editor Version 5.00'
     echo
     echo '[HKEY_LOCAL_MACHINE\Software\Wine\Ports]'
-    for n in $(seq 1 99); do
+    for n in $(seq 1 255); do
         echo "\"COM$n\"=\"$dir/com$n\""
     done
     echo

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "module/live.h"
 #include "module/model.h"
 #include "module/picture.h"
 #include "module/views.h"
@@ -54,14 +55,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Chunk sizes cycle through the low bits of the stream's own bytes, starting at the seed.
   Module chunked = module_new(lines);
+  LiveModule live_whole = live_new(module_new(lines)), live_chunked = live_whole;
+  std::string ended_whole = live_take(live_whole, stream, length), ended_chunked;
   size_t at = 0, step = chunk_seed;
   while (at < length) {
     size_t chunk = std::min(length - at, (size_t)(1 + (stream[step % length] & 0x1F)));
     module_feed(chunked, stream + at, chunk);
+    ended_chunked += live_take(live_chunked, stream + at, chunk);
     at += chunk;
     step++;
   }
   module_finish(chunked);
+
+  // On a live line the runs are told apart alike however the bytes arrive, and the last one
+  // leaves the module as the whole stream does.
+  require(ended_whole == ended_chunked && live_whole.runs == live_chunked.runs);
+  require(live_run_view(live_whole) == live_run_view(live_chunked));
+  require(length == 0 || (live_whole.runs == whole.runs && live_whole.run.screen == whole.screen &&
+                          live_whole.run.stored_screen == whole.stored_screen &&
+                          live_whole.run.configured == whole.configured));
 
   std::string json = json_view(whole);
   require(json == json_view(chunked));

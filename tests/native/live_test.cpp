@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
+#include <string.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -36,45 +38,69 @@ std::string first_line(const std::string& text) { return text.substr(0, text.fin
 
 }  // namespace
 
+std::string headers(const std::string& views) {
+  std::string found;
+  for (size_t at = views.find("== "); at != std::string::npos; at = views.find("\n== ", at + 1))
+    found += first_line(views.substr(views[at] == '\n' ? at + 1 : at)) + "\n";
+  return found;
+}
+
 // Each burst is followed by a quiet line.
-TEST(LiveModule, RunsEndWhereTheLineFellQuietAfterTheConfiguration) {
+TEST(LiveModule, RunsEndWhereTheLineFellQuietOrTheNextRunBegins) {
   static const struct {
     const char* what;
     std::vector<std::string> bursts;
+    std::string ended;  // the headers of the runs that the next one ended inside a burst
     std::string last_header;
     std::string anomalies;  // the end of the last run's view
   } cases[] = {
-      {"two runs", {RUN, RUN}, "== run 2: 94 bytes (188 received in all) ==", NONE},
+      {"two runs", {RUN, RUN}, "", "== run 2: 94 bytes (188 received in all) ==", NONE},
       {"two runs without a pause",
        {RUN + RUN},
-       "== run 1: 188 bytes (188 received in all) ==",
+       "== run 1: 94 bytes (94 received in all) ==\n",
+       "== run 2: 94 bytes (188 received in all) ==",
+       NONE},
+      {"a configuration command right after a run, its ESC at the end of a burst",
+       {RUN + "\x1B", CONFIG_100.substr(1)},
+       "== run 1: 94 bytes (94 received in all) ==\n",
+       "== run 2: 10 bytes (104 received in all) ==",
+       NONE},
+      {"a store command right after a run",
+       {RUN + STORE},
+       "",
+       "== run 1: 97 bytes (97 received in all) ==",
        "Anomalies:\n  offset 94: the stream goes on after the configuration command\n"},
       {"a pause inside the screen message",
        {RUN.substr(0, 50), RUN.substr(50)},
+       "",
        "== run 1: 94 bytes (94 received in all) ==",
        NONE},
       {"a pause inside the configuration command",
        {RUN.substr(0, 88), RUN.substr(88)},
+       "",
        "== run 1: 94 bytes (94 received in all) ==",
        NONE},
       {"a run without configuration goes on in the next burst",
        {"\x0C" + std::string(40, 'a'), RUN},
+       "",
        "== run 1: 135 bytes (135 received in all) ==",
        "Anomalies:\n  offset 41: second screen message\n"},
       {"noise after a run",
        {RUN, "\x01"},
+       "",
        "== run 2: 1 byte (95 received in all) ==",
        "Anomalies:\n  offset 0: control byte 0x01 that is no command\n"
        "  offset 1: the stream holds no configuration command (ESC \"W\")\n"},
   };
   for (const auto& c : cases) {
     LiveModule live = live_new(module_new(4));
-    std::string view;
+    std::string ended, view;
     for (const std::string& burst : c.bursts) {
-      live_take(live, burst.data(), burst.size());
+      ended += live_take(live, burst.data(), burst.size());
       live_settle(live);
       view = live_run_view(live);
     }
+    EXPECT_EQ(c.ended, headers(ended)) << c.what;
     EXPECT_EQ(c.last_header, first_line(view)) << c.what;
     EXPECT_EQ(c.anomalies, view.substr(view.find("Anomalies:"))) << c.what;
   }
@@ -143,7 +169,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   ASSERT_TRUE(wait_for([&] { return is_link(link); })) << "no link at " << link;
   ASSERT_TRUE(write_raw(link, RUN));
   EXPECT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
-  EXPECT_EQ(0, stop(pid));
+  EXPECT_EQ(128 + SIGTERM, stop(pid));
   EXPECT_FALSE(is_link(link)) << "the link stays after the end";
   std::string shown = file_text(out);
   std::string final_view = shown.substr(shown.rfind("== "));
@@ -157,7 +183,7 @@ TEST(LiveModule, OnAPtyRemembersBetweenStarts) {
   pid = start({"--state", state, "--link", link}, out);
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(shows(out, "Anomalies"));
-  EXPECT_EQ(0, stop(pid));
+  EXPECT_EQ(128 + SIGTERM, stop(pid));
   shown = file_text(out);
   EXPECT_NE(std::string::npos, shown.find("== power-up: what the module shows and remembers ==\n" +
                                           words_view(decoded)))
@@ -183,7 +209,7 @@ TEST(LiveModule, OneViewPerRun) {
   ASSERT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
   ASSERT_TRUE(write_raw(link, "\x01"));
   ASSERT_TRUE(shows(out, "== run 2: 1 byte")) << file_text(out);
-  EXPECT_EQ(0, stop(pid));
+  EXPECT_EQ(128 + SIGTERM, stop(pid));
   std::string shown = file_text(out);
   for (const char* header : {"== run 1:", "== run 2:"}) {
     size_t count = 0;
@@ -209,9 +235,60 @@ TEST(LiveModule, OnADeviceUntilItGoesAway) {
   ASSERT_EQ((ssize_t)RUN.size(), write(master, RUN.data(), RUN.size()));
   EXPECT_TRUE(shows(out, "== run 1: 94 bytes")) << file_text(out);
   close(master);
-  EXPECT_EQ(2, end_program(pid, false)) << "exit code once the device is gone";
+  EXPECT_EQ(1, end_program(pid, false)) << "exit code once the device is gone";
   std::string shown = file_text(out);
+  EXPECT_NE(std::string::npos, shown.find(std::string(name) + ": the device went away\n")) << shown;
   EXPECT_EQ("== end, last run 1: 94 bytes (94 received in all) ==",
             first_line(shown.substr(shown.rfind("== "))));
   remove(out.c_str());
+}
+
+// Each signal that ends the module takes its link away and ends it by that same signal, so
+// that a shell around it learns of it. While it listens, a second module is refused its link;
+// a file of the user's beside the link stays as it is.
+TEST(LiveModule, EndsByTheSignalAndTakesItsLinkAlong) {
+  std::string dir = testing::TempDir() + "live_signals.XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(&dir[0]));
+  std::string link = dir + "/com1", out = dir + "/out", second_out = dir + "/second";
+  std::ofstream(link + ".new") << "mine";
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    std::string what = strsignal(signal_number);
+    pid_t pid = start({"--link", link}, out);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(shows(out, "== power-up")) << what << ": " << file_text(out);
+    if (signal_number == SIGTERM) {
+      EXPECT_EQ(2, end_program(start({"--link", link}, second_out), false));
+      EXPECT_NE(std::string::npos, file_text(second_out).find("still listens there"))
+          << file_text(second_out);
+    }
+    ASSERT_TRUE(is_link(link)) << what;
+    kill(pid, signal_number);
+    EXPECT_EQ(128 + signal_number, end_program(pid, false)) << what;
+    EXPECT_FALSE(is_link(link)) << what << ": the link stays";
+  }
+  EXPECT_EQ("mine", file_text(link + ".new"));
+  ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
+}
+
+// Output into a pipe whose reader has gone ends the module without a word, by SIGPIPE, as it
+// ends any program in a pipeline ("| head").
+TEST(LiveModule, AReaderThatGoesEndsItQuietly) {
+  std::string dir = testing::TempDir() + "live_pipe.XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(&dir[0]));
+  std::string link = dir + "/com1";
+  std::string script = "'" + std::string(GLIMMERSET_EXE) + "' module --hex --link " + link + " 2>" +
+                       dir + "/err | head -n 1 >" + dir + "/first; echo \"${PIPESTATUS[0]}\" >" +
+                       dir + "/status";
+  pid_t shell = start_program({"bash", "-c", script}, dir + "/shell_out");
+  ASSERT_GT(shell, 0);
+  ASSERT_TRUE(wait_for([&] { return is_link(link); }));
+  ASSERT_TRUE(write_raw(link, RUN));
+  ASSERT_TRUE(wait_for([&] { return !file_text(dir + "/first").empty(); }));
+  // The module learns that the reader has gone at its next write.
+  EXPECT_TRUE(wait_for([&] { return !is_link(link) || (write_raw(link, "x") && false); }));
+  EXPECT_EQ(0, end_program(shell, false));
+  EXPECT_EQ(std::to_string(128 + SIGPIPE) + "\n", file_text(dir + "/status"));
+  std::string err = file_text(dir + "/err");
+  EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << "more than where it listens: " << err;
+  ASSERT_EQ(0, system(("rm -rf " + dir).c_str()));
 }

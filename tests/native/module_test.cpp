@@ -8,6 +8,7 @@
 #include "module/picture.h"
 #include "module/state.h"
 #include "module/views.h"
+#include "spawn.h"
 
 namespace {
 
@@ -79,6 +80,11 @@ TEST(Module, StreamsThatARunSends) {
        "\xE4\xFF" + std::string(78, '~'), false},
       {4, DEFAULT_CONFIG, std::string(80, ' '), false},
       {2, DEFAULT_CONFIG, std::string(40, ' '), false},
+      // Runs back to back, as a sender that configures one module after the other sends them.
+      {4, DEFAULT_CONFIG + message("x" + std::string(79, ' ')) + STORE + DEFAULT_CONFIG,
+       "x" + std::string(79, ' '), true},
+      {2, message(std::string(40, 'y')) + DEFAULT_CONFIG + DEFAULT_CONFIG, std::string(40, 'y'),
+       false},
   };
   for (const auto& c : cases) {
     Module module = decoded(c.stream, c.lines);
@@ -179,11 +185,7 @@ const AnomalyCase ANOMALY_CASES[] = {
      message(std::string(80, ' ')) + "\x1BX",
      {"offset 81: escape sequence cut short after 2 bytes"},
      false},
-    {4,
-     DEFAULT_CONFIG + "\x1B",
-     {"offset 10: the stream goes on after the configuration command",
-      "offset 10: escape sequence cut short after 1 byte"},
-     true},
+    {4, DEFAULT_CONFIG + "\x1B", {"offset 10: escape sequence cut short after 1 byte"}, true},
     {4, "\x1BQ" + DEFAULT_CONFIG, {"offset 0: unknown escape sequence ending in 0x51"}, true},
     {4,
      message(std::string(80, ' ')) + "\x1BX1" + DEFAULT_CONFIG,
@@ -231,7 +233,7 @@ const AnomalyCase ANOMALY_CASES[] = {
      {"offset 44: store command (ESC \"X0\") not right after a screen message"},
      true},
     {4,
-     DEFAULT_CONFIG + DEFAULT_CONFIG,
+     DEFAULT_CONFIG + STORE,
      {"offset 10: the stream goes on after the configuration command"},
      true},
     {4,
@@ -395,13 +397,16 @@ TEST(Module, ProgramExitCodes) {
       {"--png " + dir + "/no/such/folder.png --read " + clean, 2},
       {"--lines 2 --state " + dir + "/state --read " + clean, 2},
       {"--link " + clean, 2},
-      {"--device /dev/null", 2},
+      {"--device /dev/null", 1},
       {"--json --link " + dir + "/com", 2},
       {"--read " + clean + " --link " + dir + "/com", 2},
       {"--capture " + dir + "/capture.bin --read " + clean, 2},
       {"--hex --state " + dir + "/state --link " + dir + "/com", 2},
       {"--link " + dir + "/com --device /dev/null", 2},
   };
+  // Files the user keeps beside the ones written stay as they are.
+  const std::string beside[] = {dir + "/state.new", dir + "/shot.png.new"};
+  for (const std::string& file : beside) ASSERT_EQ(0, system(("echo mine >" + file).c_str()));
   // A live module that starts by mistake ends with the time limit (exit code 124).
   for (const auto& c : cases) {
     std::string command =
@@ -414,4 +419,5 @@ TEST(Module, ProgramExitCodes) {
   after.resize(f ? fread(&after[0], 1, after.size(), f) : 0);
   if (f) fclose(f);
   EXPECT_EQ(stream, after) << "--link over a plain file";
+  for (const std::string& file : beside) EXPECT_EQ("mine\n", file_text(file)) << file;
 }

@@ -2,9 +2,11 @@
 // line that cannot be used, or arguments that are wrong, end the run.
 #include <errno.h>
 #include <fcntl.h>
+#include <glob.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "cli/pty.h"
+#include "cli/serial_line.h"
 #include "module/hex.h"
 #include "spawn.h"
 
@@ -125,16 +128,26 @@ TEST(Send, BytesAndLineSettingsAtBothRates) {
   } cases[] = {
       {"the window's initial state", {}, INITIAL},
       {"every option changed",
-       {"--screen", "2x20", "--line1", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", "--line2",
-        "20 characters long!", "--show-startup", "--brightness=75", "--delay", "42",
+       {"--screen", "2x20", "--line1",
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x82\xAC",
+        "--line2", "20 characters long!", "--show-startup", "--brightness=75", "--delay", "42",
         "--write-protect", "--old-mode", "--no-auto-dim"},
-       screen({"Gr\xFC\xDF" "e \x80", "20 characters long!"}) + STORE +
-           config(0x82, 0x81, 0x2A, 0x87)},
-      {"no text", {"--no-text", "--brightness", "25", "--delay", "120"},
+       screen({"Gr\xFC\xDF"
+               "e \x80",
+               "20 characters long!"}) +
+           STORE + config(0x82, 0x81, 0x2A, 0x87)},
+      {"no text",
+       {"--no-text", "--brightness", "25", "--delay", "120"},
        config(0x80, 0x80, 0x78, 0x80)},
       {"no store, another code page",
        {"--no-store", "--codepage", "CP437", "--line1", "\xC3\xA9", "--line4", "x"},
        screen({"\x82", "", "", "x"}) + config(0x83, 0x80, 0x80, 0x80)},
+      {"an option's name as text, a third code page",
+       {"--line1=--show-startup", "--codepage=koi8-r", "--line2",
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+       screen({"--show-startup", "\xF0\xD2\xC9\xD7\xC5\xD4", "", ""}) + STORE +
+           config(0x83, 0x80, 0x80, 0x80)},
   };
   for (const char* rate : {"9600", "2400"}) {
     for (const auto& c : cases) {
@@ -178,6 +191,25 @@ TEST(Send, AHeldOffLineEndsTheRunWithinFiveSeconds) {
   }
 }
 
+// Returns true once another process than this test has <path> open (a run waiting on a
+// held-off line).
+bool opened(const std::string& path) {
+  std::string ours = "/proc/" + std::to_string(getpid()) + "/";
+  return wait_for([&] {
+    glob_t found;
+    bool open = false;
+    if (glob("/proc/[0-9]*/fd/*", 0, NULL, &found) != 0) return false;
+    for (size_t i = 0; i < found.gl_pathc && !open; i++) {
+      if (!strncmp(found.gl_pathv[i], ours.c_str(), ours.size())) continue;
+      char target[256] = "";
+      ssize_t n = readlink(found.gl_pathv[i], target, sizeof target - 1);
+      open = n > 0 && path == std::string(target, (size_t)n);
+    }
+    globfree(&found);
+    return open;
+  });
+}
+
 TEST(Send, ADeviceThatGoesAwayDuringTheRun) {
   Pty pty = open_pty();
   fill(pty);
@@ -186,15 +218,7 @@ TEST(Send, ADeviceThatGoesAwayDuringTheRun) {
   ASSERT_GT(pid, 0);
   // Once the program has the device open, the far side goes: the line is held off
   // meanwhile, so the run is still waiting for it.
-  std::string fd_dir = "/proc/" + std::to_string(pid) + "/fd/";
-  ASSERT_TRUE(wait_for([&] {
-    for (int fd = 3; fd < 16; fd++) {
-      char target[256] = "";
-      ssize_t n = readlink((fd_dir + std::to_string(fd)).c_str(), target, sizeof target - 1);
-      if (n > 0 && pty.path == std::string(target, (size_t)n)) return true;
-    }
-    return false;
-  }));
+  ASSERT_TRUE(opened(pty.path));
   close(pty.master);
   pty.master = -1;
   EXPECT_EQ(1, end_program(pid, false));
@@ -253,18 +277,28 @@ TEST(Send, WrongArgumentsLeaveTheLineUntouched) {
        "(\"s\" is the first character that does not fit)"},
       {{"--line2", "\xE2\x86\x92 exit"},
        "--line2 '\xE2\x86\x92 exit': \"\xE2\x86\x92\" (U+2192) is not in windows-1252"},
-      {{"--line3", "a\tb"}, "--line3 'a\tb': control character U+0009"},
-      {{"--line1", "\xFF"}, "--line1 '\xFF': not valid UTF-8 text (at byte 1)"},
+      {{"--line3", "a\tb"}, "--line3 'a\\x09b': control character U+0009"},
+      {{"--line1", "\xFF"}, "--line1 '\\xFF': not valid UTF-8 text (byte \\xFF at 1)"},
+      {{"--line2", "cafe\xCC\x81"},
+       "--line2 'cafe\xCC\x81': \"e\xCC\x81\" (\"e\" and the combining mark U+0301) is not in "
+       "windows-1252; type the letter with its mark as one character"},
+      {{"--line1", "--show-startup"},
+       "--line1 needs a value, but '--show-startup' is an option (as the value, write "
+       "--line1=--show-startup)"},
+      {{"--baud", "\x1B[2J"}, "--baud '\\x1B[2J': must be 9600 or 2400"},
       {{"--screen", "2x20", "--line4", "x"}, "--line4: a 2x20 screen has no line 4"},
       {{"--no-text", "--line1", "x"}, "--line1: --no-text sends no screen text"},
-      {{"--codepage", "no-such-code-page"},
-       "--codepage 'no-such-code-page': the system knows no such code page"},
-      {{"--codepage", "UTF-16"},
-       "--codepage 'UTF-16': not a code page that keeps ASCII as single bytes"},
+      // Names iconv knows, but conversions that are not one exact byte a character.
+      {{"--codepage", "UTF-16"}, "--codepage 'UTF-16': not one of the code pages offered"},
+      {{"--codepage", "windows-1252//TRANSLIT"},
+       "--codepage 'windows-1252//TRANSLIT': not one of the code pages offered"},
+      {{"--codepage", "ISO-2022-JP"},
+       "--codepage 'ISO-2022-JP': not one of the code pages offered"},
       {{"--delay", "1", "--delay", "2"}, "--delay is given twice"},
       {{"--delay"}, "--delay needs a value"},
       {{"--no-store=yes"}, "--no-store takes no value"},
       {{"--speed", "9600"}, "unknown option '--speed'"},
+      {{"--", "x"}, "unexpected argument 'x'"},
       {{"--output", "-"}, "give one of --port DEVICE and --output FILE"},
   };
   for (const auto& c : cases) {
@@ -279,6 +313,89 @@ TEST(Send, WrongArgumentsLeaveTheLineUntouched) {
     termios t;
     tcgetattr(pty.slave, &t);
     EXPECT_EQ(B19200, cfgetospeed(&t)) << what << ": the line's speed";
+    close_pty(pty);
+  }
+}
+
+// Ctrl+C reaches the terminal's whole foreground group: the shell and the run that waits on a
+// held-off line. The run ends by that signal, so the shell loop around it stops as well,
+// instead of going on with the next unit.
+TEST(Send, CtrlCStopsTheShellLoopAroundIt) {
+  Pty pty = open_pty();
+  fill(pty);
+  std::string done = testing::TempDir() + "send_loop_done";
+  remove(done.c_str());
+  std::string loop = "for unit in 1 2 3; do '" + std::string(GLIMMERSET_EXE) + "' send --port " +
+                     pty.path + "; echo $unit >>" + done + "; done";
+  pid_t shell = start_program({"bash", "-c", loop}, testing::TempDir() + "send_loop_out", "", true);
+  ASSERT_GT(shell, 0);
+  ASSERT_TRUE(opened(pty.path));
+  kill(-shell, SIGINT);
+  EXPECT_EQ(128 + SIGINT, end_program(shell, false)) << "how the shell ended";
+  EXPECT_EQ("", file_text(done)) << "units the loop went on with";
+  close_pty(pty);
+}
+
+// Output that cannot be written is a failure, never "complete".
+TEST(Send, OutputThatCannotBeWrittenFails) {
+  static const struct {
+    std::string command;
+    int code;
+    std::string message;
+  } cases[] = {
+      {"--version >/dev/full", 1, "glimmerset: standard output: no space left on the device"},
+      {"send --help >/dev/full", 1,
+       "glimmerset send: standard output: no space left on the device"},
+      {"send --output - >/dev/full", 1,
+       "glimmerset send: standard output: no space left on the device"},
+      {"send --output /dev/full", 1, "glimmerset send: /dev/full: no space left on the device"},
+      {"module --read /dev/null >/dev/full", 2,
+       "glimmerset module: standard output: no space left on the device"},
+  };
+  std::string err = testing::TempDir() + "send_full_err";
+  for (const auto& c : cases) {
+    int status =
+        system(("'" + std::string(GLIMMERSET_EXE) + "' " + c.command + " 2>" + err).c_str());
+    EXPECT_EQ(c.code, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << c.command;
+    EXPECT_EQ(c.message + "\n", file_text(err)) << c.command;
+  }
+}
+
+namespace {
+
+int drain_fails(int) { return errno = EIO, -1; }
+int drains(int) { return 0; }
+int drain_never_ends(int) { return usleep(10000), errno = EINTR, -1; }
+int count_fails(int, int*) { return errno = EIO, -1; }
+int nothing_queued(int, int* count) { return *count = 0; }
+
+}  // namespace
+
+// A pseudo-terminal always drains at once; the driver's answers stand in for an adapter's.
+TEST(Send, TheDriverDecidesWhetherTheBytesLeft) {
+  static const struct {
+    const char* what;
+    DrainCalls calls;
+    std::string error;
+  } cases[] = {
+      {"the drain fails", {drain_fails, nothing_queued}, "the device went away"},
+      // A hang-up ends the drain as if the bytes had left; only the count tells.
+      {"hung up while draining", {drains, count_fails}, "the device went away"},
+      {"the adapter holds the bytes",
+       {drain_never_ends, nothing_queued},
+       "the adapter did not send its last bytes within 1.0 s"},
+      {"the bytes left", {drains, nothing_queued}, ""},
+  };
+  const DrainCalls driver = g_drain_calls;
+  for (const auto& c : cases) {
+    Pty pty = open_pty();
+    int fd = -1;
+    ASSERT_EQ("", serial_line_open(pty.path.c_str(), 9600, &fd)) << c.what;
+    g_drain_calls = c.calls;
+    std::string error = serial_line_send(fd, 9600, "x");
+    g_drain_calls = driver;
+    serial_line_close(fd, !error.empty());
+    EXPECT_EQ(c.error, error) << c.what;
     close_pty(pty);
   }
 }

@@ -1,5 +1,6 @@
 #include "spawn.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -24,10 +25,8 @@ std::string file_text(const std::string& path) {
   return text.str();
 }
 
-pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& out,
-                       const std::string& err) {
-  std::vector<std::string> words = {GLIMMERSET_EXE};
-  words.insert(words.end(), args.begin(), args.end());
+pid_t start_program(std::vector<std::string> words, const std::string& out, const std::string& err,
+                    bool own_group) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(&word[0]);
   argv.push_back(NULL);
@@ -38,10 +37,38 @@ pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& 
     posix_spawn_file_actions_adddup2(&files, 1, 2);
   else
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal_number);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGDEF | (own_group ? POSIX_SPAWN_SETPGROUP : 0));
+  // The child's end of <ready> closes when it starts the program. Under qemu-user,
+  // posix_spawn returns before that: a signal sent at once would then end the child before
+  // the program could catch it, and the child's copies of our descriptors would stand for
+  // the program's own.
+  int ready[2];
   pid_t pid = -1;
-  if (posix_spawn(&pid, GLIMMERSET_EXE, &files, NULL, argv.data(), environ) != 0) pid = -1;
+  if (pipe2(ready, O_CLOEXEC) != 0) return -1;
+  if (posix_spawnp(&pid, argv[0], &files, &attributes, argv.data(), environ) != 0) pid = -1;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&files);
+  close(ready[1]);
+  char byte;
+  while (read(ready[0], &byte, 1) < 0 && errno == EINTR) {
+  }
+  close(ready[0]);
   return pid;
+}
+
+pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& out,
+                       const std::string& err) {
+  std::vector<std::string> words = {GLIMMERSET_EXE};
+  words.insert(words.end(), args.begin(), args.end());
+  return start_program(words, out, err);
 }
 
 int end_program(pid_t pid, bool terminate) {
@@ -52,5 +79,5 @@ int end_program(pid_t pid, bool terminate) {
     waitpid(pid, &status, 0);
     return -1;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

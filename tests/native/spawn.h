@@ -16,12 +16,21 @@ bool wait_for(const std::function<bool()>& condition);
 // Returns the whole content of the file at <path> ("" when there is none).
 std::string file_text(const std::string& path);
 
+// Starts the program <words> (the first looked up in PATH) with the signals a terminal sends
+// at their defaults, whatever this test inherited (a shell's background jobs ignore SIGINT),
+// in a process group of its own when <own_group>, with its standard output in the file
+// <out> and its standard error in <err> (or in <out> too when <err> is empty). Returns its
+// pid once the program has been started, or -1.
+pid_t start_program(std::vector<std::string> words, const std::string& out,
+                    const std::string& err = "", bool own_group = false);
+
 // Starts glimmerset with <args> (the words after the program name), its standard output in
 // the file <out> and its standard error in <err> (or in <out> too when <err> is empty).
 // Returns its pid, or -1.
 pid_t start_glimmerset(const std::vector<std::string>& args, const std::string& out,
                        const std::string& err = "");
 
-// Waits for the program to end (after SIGTERM when <terminate>). Returns its exit code, or
-// -1 when it did not end normally or in time (it is then killed).
+// Waits for the program to end (after SIGTERM when <terminate>). Returns its exit code, 128
+// plus the signal's number when a signal ended it (as a shell shows it), or -1 when it did
+// not end in time (it is then killed).
 int end_program(pid_t pid, bool terminate);

@@ -1,5 +1,5 @@
 // Client for the pseudo-terminal host (tools/ptyhost) that the Windows test environment
-// runs beside Wine. Every COM number 1..99 of the test prefix is a link that the host
+// runs beside Wine. Every COM number 1..255 of the test prefix is a link that the host
 // points at a pty, an unopenable folder, /dev/full, /dev/null or a plain file; these
 // functions tell it what to do and read back what the program under test did to the port.
 //

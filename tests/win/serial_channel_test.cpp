@@ -94,6 +94,8 @@ TEST(SerialChannel, RefusedArgumentsTouchNothing) {
   ASSERT_TRUE(pty_fresh(1, 19200, 2, true, true));
   for (const auto& c : cases) {
     EXPECT_EQ(0, SER_OPEN(c.port, c.rate)) << "SER_OPEN(" << c.port << ", " << c.rate << ")";
+    EXPECT_EQ(OPEN_OUT_OF_RANGE, SER_OPEN_FAILURE())
+        << "SER_OPEN(" << c.port << ", " << c.rate << "): SER_OPEN_FAILURE";
     send("x");  // must go nowhere: no port is open
     PtyAttr attr = pty_attr(1);
     EXPECT_EQ(19200, attr.speed) << "after SER_OPEN(" << c.port << ", " << c.rate
@@ -105,14 +107,21 @@ TEST(SerialChannel, RefusedArgumentsTouchNothing) {
   }
 }
 
+// SER_OPEN_PORT takes every number Windows gives a port, SER_OPEN the window's 1..99.
 TEST(SerialChannel, TwoDigitPortsOpenTheirOwnDevice) {
   port_held(1);  // so that a "COM10" taken as COM1 fails instead of passing
-  for (int port : {9, 10, 99}) {
-    ASSERT_TRUE(pty_fresh(port));
-    EXPECT_EQ(1, SER_OPEN(port, 4800)) << "SER_OPEN(" << port << ", 4800)";
-    send("ok");
-    EXPECT_EQ(hex_of("ok"), hex_of(pty_bytes(port))) << "COM" << port << ": bytes";
-    SER_CLOSE();
+  for (int (*open)(int, int) : {SER_OPEN, SER_OPEN_PORT}) {
+    for (int port : {9, 10, 99}) {
+      ASSERT_TRUE(pty_fresh(port));
+      EXPECT_EQ(1, open(port, 4800)) << "open(" << port << ", 4800)";
+      send("ok");
+      EXPECT_EQ(hex_of("ok"), hex_of(pty_bytes(port))) << "COM" << port << ": bytes";
+      SER_CLOSE();
+    }
+  }
+  for (int port : {0, 256}) {
+    EXPECT_EQ(0, SER_OPEN_PORT(port, 9600)) << "SER_OPEN_PORT(" << port << ")";
+    EXPECT_EQ(OPEN_OUT_OF_RANGE, SER_OPEN_FAILURE()) << "SER_OPEN_PORT(" << port << ")";
   }
 }
 
@@ -122,8 +131,21 @@ TEST(SerialChannel, UnusableDevicesAreRefused) {
   port_full(13);  // no line state, every write fails
   port_null(18);  // no line state
   ASSERT_TRUE(pty_fresh(7));
-  for (int port : {5, 6, 13, 18}) {
+  const struct {
+    int port;
+    OpenFailure failure;
+    unsigned long error;
+  } cases[] = {{5, OPEN_DISK_FILE, 0},
+               {6, OPEN_DEVICE_REFUSED, ERROR_ACCESS_DENIED},
+               {13, OPEN_LINE_REFUSED, 0},
+               {18, OPEN_LINE_REFUSED, 0}};
+  for (const auto& c : cases) {
+    int port = c.port;
     EXPECT_EQ(0, SER_OPEN(port, 9600)) << "SER_OPEN(" << port << ", 9600)";
+    EXPECT_EQ(c.failure, SER_OPEN_FAILURE()) << "COM" << port << ": SER_OPEN_FAILURE";
+    if (c.error) {
+      EXPECT_EQ(c.error, SER_LAST_ERROR()) << "COM" << port << ": SER_LAST_ERROR";
+    }
     send("x");
     // The refused device must not stay open as the channel's port.
     EXPECT_EQ(1, SER_OPEN(7, 9600)) << "SER_OPEN(7) after refusing COM" << port;
@@ -151,6 +173,7 @@ TEST(SerialChannel, SecondOpenKeepsTheFirstPort) {
   ASSERT_EQ(1, SER_OPEN(11, 9600));
   EXPECT_EQ(0, SER_OPEN(12, 1200)) << "SER_OPEN(12) while COM11 is open";
   EXPECT_EQ(0, SER_OPEN(11, 1200)) << "SER_OPEN(11) while COM11 is open";
+  EXPECT_EQ(OPEN_ALREADY_OPEN, SER_OPEN_FAILURE()) << "SER_OPEN(11) while COM11 is open";
   send("first");
   EXPECT_EQ(hex_of("first"), hex_of(pty_bytes(11))) << "COM11: bytes";
   EXPECT_EQ("", hex_of(pty_bytes(12))) << "COM12: bytes";
@@ -268,6 +291,32 @@ DWORD WINAPI gone_later(void* port) {
   Sleep(500);
   pty_gone((int)(INT_PTR)port);
   return 0;
+}
+
+// The wait for the output: done at once on a line that took every byte (a pty holds no
+// output queue), failed after a write that failed or once SER_ABORT was called (a console's
+// Ctrl+C, from another thread), which also drops what is sent later, until the next open.
+TEST(SerialChannel, DrainAndAbort) {
+  EXPECT_EQ(1, SER_DRAIN()) << "SER_DRAIN with no port open";
+  ASSERT_TRUE(pty_fresh(21));
+  ASSERT_EQ(1, SER_OPEN_PORT(21, 2400));
+  send("sent");
+  EXPECT_EQ(1, SER_DRAIN()) << "SER_DRAIN after a write the line took";
+  SER_ABORT();
+  send("dropped");
+  EXPECT_EQ(0, SER_DRAIN()) << "SER_DRAIN after SER_ABORT";
+  SER_CLOSE();
+  EXPECT_EQ(hex_of("sent"), hex_of(pty_bytes(21))) << "COM21: bytes";
+  ASSERT_EQ(1, SER_OPEN_PORT(21, 2400)) << "the next open after SER_ABORT";
+  send("again");
+  EXPECT_EQ(1, SER_DRAIN()) << "SER_DRAIN after the next open";
+  SER_CLOSE();
+  ASSERT_TRUE(pty_fresh(22));
+  ASSERT_GT(pty_fill(22), 0);
+  ASSERT_EQ(1, SER_OPEN_PORT(22, 9600));
+  send(std::string(81, 's'));
+  EXPECT_EQ(0, SER_DRAIN()) << "SER_DRAIN after a write to a held-off line";
+  SER_CLOSE();
 }
 
 TEST(SerialChannel, ShortWriteIsRemembered) {

@@ -1,7 +1,7 @@
 // Pseudo-terminal host for running Glimmerset under Wine without a real serial port.
 //
 //   ptyhost serve --dir LINKDIR --port-file F
-//     Keeps the links LINKDIR/com1 .. com99 (which the Wine prefix lists as COM1..COM99)
+//     Keeps the links LINKDIR/com1 .. com255 (which the Wine prefix lists as COM1..COM255)
 //     and points each at a pty, an unopenable folder, /dev/full or a plain file, as told by
 //     a test over TCP 127.0.0.1 (port number written to F). One client at a time; one
 //     command per line, one reply line "OK ..." or "ERR <reason>":
@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/files.h"
 #include "cli/pty.h"
 #include "module/hex.h"
 #include "module/model.h"
@@ -51,7 +52,10 @@
 
 namespace {
 
-const int PORTS = 99;
+// Every COM number that Wine takes from its list: one left unlisted would go to a serial
+// device of the machine that Wine finds by itself. Wine gives COM256 to such a device
+// whatever the list says; no program of ours opens a number above 255.
+const int PORTS = 255;
 
 // What one COM link currently leads to. A pty keeps both ends open here: the slave so
 // that the line settings survive Wine closing the port, the master to collect the bytes.
@@ -447,14 +451,6 @@ int listen_local(int* port_number) {
   return fd;
 }
 
-// Writes the text under a temporary name first so a reader never sees half of it.
-bool write_file_atomic(const std::string& path, const std::string& text) {
-  std::string temp = path + ".new";
-  FILE* f = fopen(temp.c_str(), "w");
-  if (!f || fputs(text.c_str(), f) < 0 || fclose(f) != 0) return false;
-  return rename(temp.c_str(), path.c_str()) == 0;
-}
-
 int serve(const std::string& dir, const std::string& port_file) {
   link_dir = dir;
   mkdir(dir.c_str(), 0755);
@@ -470,7 +466,7 @@ int serve(const std::string& dir, const std::string& port_file) {
     }
   int port_number = 0;
   int listener = listen_local(&port_number);
-  if (listener < 0 || !write_file_atomic(port_file, std::to_string(port_number) + "\n")) {
+  if (listener < 0 || !write_whole(port_file, std::to_string(port_number) + "\n")) {
     fprintf(stderr, "ptyhost: cannot listen or write %s: %s\n", port_file.c_str(), strerror(errno));
     return 1;
   }
