@@ -9,7 +9,9 @@ the "child subreaper" of everything the command starts: a program that leaves fo
 of its own (an X server, Wine's server) stays a descendant of it when its parent ends.
 
 After SIGINT, SIGTERM or SIGHUP (passed on to the command, which may not have had it) the
-command has COMMAND_GRACE seconds to stop what it started. Once the command has ended, or
+command has COMMAND_GRACE seconds to stop what it started. A signal that this process was
+started to ignore stays ignored, for it and the command: a command in the background of a
+script keeps out of the script's Ctrl+C, one under nohup outlives its terminal. Once the command has ended, or
 that time has passed, every descendant still running gets SIGTERM, and SIGKILL
 TERM_GRACE seconds later. Exits with the command's exit code, or 130 (SIGINT) or 143 when
 the command had to be stopped. NAME begins the lines it prints (on standard error).
@@ -25,7 +27,12 @@ import sys
 import time
 
 PR_SET_CHILD_SUBREAPER = 36
-STOP_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+# The signals that stop the command, unless this process was started to ignore them.
+STOP_SIGNALS = {
+    number
+    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+    if signal.getsignal(number) != signal.SIG_IGN
+}
 WATCHED = STOP_SIGNALS | {signal.SIGCHLD}
 EXIT_CODE = {signal.SIGINT: 130, signal.SIGTERM: 143, signal.SIGHUP: 143}
 # Seconds the command has after a signal to stop what it started, and seconds that what is
