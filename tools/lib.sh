@@ -5,8 +5,15 @@
 GS_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The command as the README names it; every error line begins with it.
 GS_COMMAND=tools/${0##*/}
-# The process group of the step that gs_step runs now, or empty.
-GS_STEP=
+
+# Makes a new empty file for a command's short-lived use in the checkout's build/tmp, not in
+# /tmp: a command that is interrupted before it removes the file leaves it among its own.
+# Prints its path.
+gs_temp_file() {
+    local dir
+    dir=$(dirname "$GS_TOOLS")/build/tmp
+    mkdir -p "$dir" && mktemp -p "$dir"
+}
 
 # Prints a message on stderr and returns 1.
 gs_fail() {
@@ -46,13 +53,23 @@ gs_cache_dir() {
 }
 
 # Exports the environment every Wine call needs: the prefix, no debug output, no
-# Mono/Gecko install prompts, and the X display.
+# Mono/Gecko install prompts, no menu entries for the desktop, and the X display. What Wine
+# and the programs around it write (a test display's window manager too) stays beside the
+# prefix: HOME is its folder's "home" and TMPDIR its "tmp", where Debian's Wine makes its
+# server's folder. The X display's key stays the user's.
 # Usage: gs_wine_env PREFIX DISPLAY
 gs_wine_env() {
+    local folder
+    folder=$(dirname "$1")
+    [ -n "${XAUTHORITY:-}" ] || [ ! -f "${HOME:-}/.Xauthority" ] \
+        || export XAUTHORITY=$HOME/.Xauthority
     export WINEPREFIX="$1"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export DISPLAY="$2"
+    export HOME=$folder/home TMPDIR=$folder/tmp
+    unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME XDG_STATE_HOME
+    mkdir -p "$HOME" "$TMPDIR"
 }
 
 # Starts a private Xvfb (1280x1024, no TCP) in a session of its own, writes its pid to
@@ -62,7 +79,7 @@ gs_wine_env() {
 # Usage: gs_start_xvfb LOGFILE PIDFILE
 gs_start_xvfb() {
     local log=$1 pidfile=$2 numfile n= i
-    numfile=$(mktemp) || return 1
+    numfile=$(gs_temp_file) || return 1
     setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
         3>"$numfile" >"$log" 2>&1 </dev/null &
     echo $! >"$pidfile"
@@ -94,11 +111,13 @@ gs_ports_reg() {
     echo
 }
 
-# Prints a .reg part that makes windows unmanaged: without a window manager, destroying a
-# managed top-level window stalls for about two seconds. Only for private displays.
-gs_unmanaged_reg() {
+# Prints a .reg part that makes windows managed by the window manager (Y, Wine's default)
+# or not (N): without a window manager, destroying a managed top-level window stalls for
+# about two seconds. N only for private displays.
+# Usage: gs_managed_reg Y|N
+gs_managed_reg() {
     echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
-    echo '"Managed"="N"'
+    echo "\"Managed\"=\"$1\""
     echo
 }
 
@@ -120,8 +139,19 @@ gs_make_prefix() {
     local reg=$1 logs=$2
     gs_step --to "$logs/wineboot.log" wineboot -i \
         || gs_fail "wineboot -i failed for $WINEPREFIX (see $logs/wineboot.log)" || return 1
+    gs_strip_wine_dlls "$logs/strip.log" || return 1
     gs_wine_fonts || return 1
     gs_import_reg "$reg" "$logs/regedit.log"
+}
+
+# Strips the debugging sections from the prefix's copies of Wine's own DLLs and programs
+# (the files that carry the mark "Wine builtin DLL"): Debian builds them with their debug
+# information, two thirds of a prefix, which only a debugger of Wine itself reads. What
+# strip says goes to LOGFILE. Usage: gs_strip_wine_dlls LOGFILE
+gs_strip_wine_dlls() {
+    grep -rlZF 'Wine builtin DLL' "$WINEPREFIX/drive_c" \
+        | xargs -0 -r -n 64 -P 2 x86_64-w64-mingw32-strip --strip-debug >"$1" 2>&1 \
+        || gs_fail "cannot strip Wine's DLLs in $WINEPREFIX (see $1)"
 }
 
 # Imports REGFILE into the prefix of gs_wine_env, then stops its server, which reads the
@@ -165,16 +195,21 @@ gs_now_ms() {
 # Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
 # there; what is left after GRACE ms (default 10000) is killed. The server writes the
 # registry as it ends, so it is given time, except when the user interrupts: then a server
-# that does not answer at once (one still starting, say) is killed.
+# that does not answer at once (one still starting, say) is killed. The server's folder in
+# the prefix's "tmp" (gs_wine_env) goes with it.
 # Usage: gs_stop_wine [GRACE_MS]
 gs_stop_wine() {
-    local grace=${1:-10000} end pid
+    local grace=${1:-10000} tmp end pid
     [ -d "$WINEPREFIX" ] || return 0
+    tmp=$(dirname "$WINEPREFIX")/tmp
     end=$(($(gs_now_ms) + grace))
-    timeout "$((grace / 1000)).$((grace % 1000 / 100))" wineserver -k >/dev/null 2>&1 </dev/null
+    # It fails when no server runs, which is fine. In the foreground, so that Ctrl+C reaches
+    # it and the script's trap runs at once.
+    TMPDIR=$tmp timeout --foreground "$((grace / 1000)).$((grace % 1000 / 100))" \
+        wineserver -k >/dev/null 2>&1 </dev/null || true
     while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
     for pid in $(gs_wine_pids); do kill -KILL "$pid" 2>/dev/null; done
-    return 0
+    rm -rf "$tmp"/wine-*
 }
 
 # Prints the Debian packages that COMMAND needs (one a line), from tools/packages.
@@ -189,7 +224,7 @@ gs_packages() {
 # error"). Tried with the smallest such program, which only exits with status 0.
 gs_runs_32bit() {
     local probe code=0
-    probe=$(mktemp) || return 1
+    probe=$(gs_temp_file) || return 1
     printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08'`
           `'\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0'`
           `'\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0'`
@@ -199,12 +234,16 @@ gs_runs_32bit() {
     return "$code"
 }
 
-# Installs the packages that the running command needs and lacks. Packages of the i386
-# architecture are left out where 32-bit programs cannot run; 32-bit Wine installed there
-# would stop 64-bit Wine too, as the wine command then starts the 32-bit loader.
+# Installs the packages that the running command needs and lacks; with NAMEs, those that
+# tools/packages lists for each (a command, or a command's option such as tools/run:x86).
+# Packages of the i386 architecture are left out where 32-bit programs cannot run; 32-bit
+# Wine installed there would stop 64-bit Wine too, as the wine command then starts the
+# 32-bit loader. Usage: gs_install_needed [NAME...]
 gs_install_needed() {
-    local packages
-    mapfile -t packages < <(gs_packages "$GS_COMMAND")
+    local packages=() name
+    for name in "${@:-$GS_COMMAND}"; do
+        mapfile -t -O "${#packages[@]}" packages < <(gs_packages "$name")
+    done
     if ! gs_runs_32bit; then
         mapfile -t packages < <(printf '%s\n' "${packages[@]}" | grep -v ':i386$')
         [ ! -e /usr/lib/wine/wine ] || ! printf '%s\n' "${packages[@]}" | grep -qx wine \
@@ -219,12 +258,13 @@ gs_install_needed() {
     fi
 }
 
-# Runs a command in a process group of its own and waits for it; returns its exit code.
-# The shell runs a signal's trap only after the command in the foreground has ended, and
-# some take long over Ctrl+C or never see it (Wine's programs; timeout, which leaves the
-# terminal's process group): waiting for a job lets the trap run at once, and gs_stop_step
-# then ends the whole group. With --to, the command's output goes to FILE: a redirection
-# of the call itself would hold for the trap too, and hide its words from the user.
+# Runs a command in a session of its own, away from the terminal's signals, and waits for
+# it; returns its exit code. The shell runs a signal's trap only after the command in the
+# foreground has ended, and some take long over Ctrl+C or never see it (Wine's programs;
+# timeout, which leaves the terminal's process group): waiting for a job lets the trap run
+# at once, and the supervisor (gs_supervise) then stops the step with the rest. With --to,
+# the command's output goes to FILE: a redirection of the call itself would hold for the
+# trap too, and hide its words from the user.
 # Usage: gs_step [--to FILE] COMMAND [ARG...]
 gs_step() {
     local code=0
@@ -233,9 +273,7 @@ gs_step() {
     else
         setsid "$@" &
     fi
-    GS_STEP=$!
-    wait "$GS_STEP" || code=$?
-    GS_STEP=
+    wait "$!" || code=$?
     return "$code"
 }
 
@@ -258,30 +296,15 @@ gs_alive() {
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
 }
 
-# True while a process of group GROUP runs. Zombies do not count: they have ended, and one
-# whose parent has ended too waits for the system to reap it, which may take a while.
-gs_group_runs() {
-    local dir
-    for dir in /proc/[0-9]*; do
-        gs_read_stat "${dir#/proc/}" && [ "${STAT[2]}" = "$1" ] && [ "${STAT[0]}" != Z ] \
-            && return 0
-    done
-    return 1
-}
-
-# Ends the step that gs_step runs, its whole process group: TERM, KILL after 1 s.
-gs_stop_step() {
-    local group=$GS_STEP i
-    GS_STEP=
-    [ -n "$group" ] || return 0
-    kill -TERM -- "-$group" 2>/dev/null
-    for i in $(seq 20); do
-        gs_group_runs "$group" || break
-        sleep 0.05
-    done
-    gs_group_runs "$group" && kill -KILL -- "-$group" 2>/dev/null
-    wait "$group" 2>/dev/null || true
-    return 0
+# Runs the command anew under tools/supervisor.py, unless it already runs there; the
+# supervisor stops everything the command started when it ends, Ctrl+C or not (see there).
+# Call it once the arguments are known to be good, before anything is started.
+# Usage: gs_supervise "$@"
+gs_supervise() {
+    [ "${GS_SUPERVISOR:-}" != "$PPID" ] || return 0
+    # Debian's Python, which tools/packages installs, not one that PATH may find first.
+    [ -x /usr/bin/python3 ] || gs_install_missing python3 || exit 1
+    exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" "$GS_COMMAND" "$GS_TOOLS/${0##*/}" "$@"
 }
 
 # Installs those of the given Debian packages that are missing (non-interactive; as root,
@@ -295,7 +318,7 @@ gs_install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     [ "$(id -u)" = 0 ] || sudo=sudo
-    log=$(mktemp) || return 1
+    log=$(gs_temp_file) || return 1
     echo "installing: ${missing[*]}"
     # A package of another architecture (wine32:i386) needs that architecture added first.
     for p in "${missing[@]}"; do
