@@ -230,9 +230,9 @@ std::string anomaly_meaning(const Anomaly& a) {
 
 const char* anomaly_kind_name(AnomalyKind kind) {
   static const char* const NAMES[] = {
-      "brightness",      "startup_flag",   "delay",         "mode_flags",   "fixed_byte",
-      "cut_short",       "unknown_escape", "control_byte",  "beyond_screen", "outside_message",
-      "message_length",  "screen_order",   "store_order",   "after_config", "no_config",
+      "brightness",     "startup_flag",   "delay",        "mode_flags",    "fixed_byte",
+      "cut_short",      "unknown_escape", "control_byte", "beyond_screen", "outside_message",
+      "message_length", "screen_order",   "store_order",  "after_config",  "no_config",
   };
   return kind >= 0 && kind < (int)(sizeof NAMES / sizeof NAMES[0]) ? NAMES[kind] : "unknown";
 }

@@ -1,6 +1,5 @@
 #include "module/views.h"
 
-
 #include <vector>
 
 namespace {
@@ -91,9 +90,8 @@ std::string json_anomalies(const Module& module) {
   std::string json = "[";
   for (size_t i = 0; i < module.anomalies.size(); i++) {
     const Anomaly& a = module.anomalies[i];
-    json += std::string(i ? "," : "") + "{\"offset\":" + std::to_string(a.offset) +
-            ",\"kind\":\"" + anomaly_kind_name(a.kind) + "\",\"text\":" +
-            json_string(anomaly_meaning(a)) + "}";
+    json += std::string(i ? "," : "") + "{\"offset\":" + std::to_string(a.offset) + ",\"kind\":\"" +
+            anomaly_kind_name(a.kind) + "\",\"text\":" + json_string(anomaly_meaning(a)) + "}";
   }
   json += "]";
   if (module.anomalies_dropped)

@@ -59,10 +59,11 @@ TEST(Module, WorkedExampleAsJson) {
                 "\"old_mode\":false,\"write_protect\":false,\"auto_dim\":true},\"anomalies\":[]}\n",
             json_view(decoded(stream)));
   std::string json = json_view(decoded(stream + "\x01"));
-  EXPECT_EQ(",\"anomalies\":[{\"offset\":94,\"kind\":\"after_config\",\"text\":"
-            "\"the stream goes on after the configuration command\"},{\"offset\":94,\"kind\":"
-            "\"control_byte\",\"text\":\"control byte 0x01 that is no command\"}]}\n",
-            json.substr(json.find(",\"anomalies\"")));
+  EXPECT_EQ(
+      ",\"anomalies\":[{\"offset\":94,\"kind\":\"after_config\",\"text\":"
+      "\"the stream goes on after the configuration command\"},{\"offset\":94,\"kind\":"
+      "\"control_byte\",\"text\":\"control byte 0x01 that is no command\"}]}\n",
+      json.substr(json.find(",\"anomalies\"")));
 }
 
 TEST(Module, StreamsThatARunSends) {
@@ -286,7 +287,8 @@ TEST(Module, NoiseKeepsTheModelWhole) {
   std::string json = json_view(module);
   for (unsigned char c : json) ASSERT_TRUE(c >= 0x20 || c == '\n') << "raw control byte in JSON";
   std::string total = std::to_string(MODULE_ANOMALY_LIMIT + module.anomalies_dropped);
-  EXPECT_EQ("],\"anomalies_total\":" + total + "}\n", json.substr(json.rfind(']'))) << "the cut list";
+  EXPECT_EQ("],\"anomalies_total\":" + total + "}\n", json.substr(json.rfind(']')))
+      << "the cut list";
 }
 
 TEST(Module, StateRoundTrip) {

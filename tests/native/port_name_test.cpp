@@ -43,12 +43,21 @@ TEST(PortName, ComPortNumberAsTyped) {
   static const struct {
     const char* name;
     int number;
-  } cases[] = {
-      {"COM1", 1},       {"com5", 5},        {"Com255", 255}, {"\\\\.\\COM10", 10},
-      {"\\\\.\\com200", 200}, {"COM0", 0},        {"COM256", 0},   {"COM05", 0},
-      {"COM", 0},        {"COM1a", 0},       {"LPT1", 0},     {"/dev/ttyUSB0", 0},
-      {"\\\\.\\", 0},   {"COM-1", 0},       {"", 0},         {"COM1000", 0},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(c.number, com_port_number(c.name)) << "'" << c.name << "'";
+  } cases[] = {{"COM1", 1},
+               {"com5", 5},
+               {"Com255", 255},
+               {"\\\\.\\COM10", 10},
+               {"\\\\.\\com200", 200},
+               {"COM0", 0},
+               {"COM256", 0},
+               {"COM05", 0},
+               {"COM", 0},
+               {"COM1a", 0},
+               {"LPT1", 0},
+               {"/dev/ttyUSB0", 0},
+               {"\\\\.\\", 0},
+               {"COM-1", 0},
+               {"", 0},
+               {"COM1000", 0}};
+  for (const auto& c : cases) EXPECT_EQ(c.number, com_port_number(c.name)) << "'" << c.name << "'";
 }

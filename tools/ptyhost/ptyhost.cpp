@@ -490,8 +490,7 @@ int serve(const std::string& dir, const std::string& port_file) {
 void on_stop(int) { s_stop = 1; }
 
 int usage() {
-  fprintf(stderr,
-          "usage: ptyhost serve --dir LINKDIR --port-file FILE\n");
+  fprintf(stderr, "usage: ptyhost serve --dir LINKDIR --port-file FILE\n");
   return 2;
 }
 
