@@ -177,13 +177,15 @@ gs_wine_kind() {
 }
 
 # Prints the pids of Wine's processes in the prefix of gs_wine_env: its server and its
-# programs, which all carry the prefix in their environment and run a Wine binary.
+# programs, which all carry the prefix in their environment and run a Wine binary. Read
+# through their threads: a program whose main thread has ended while another runs on (a
+# driver's USB thread) shows neither of its own.
 gs_wine_pids() {
-    local file pid
-    for file in $(grep -lsFxz "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ); do
-        pid=${file//[^0-9]/}
-        [[ $(readlink "/proc/$pid/exe") == */wine* ]] && echo "$pid"
-    done
+    local file task
+    for file in $(grep -lsFxz "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/task/[0-9]*/environ); do
+        task=${file%/environ}
+        [[ $(readlink "$task/exe") == */wine* ]] && echo "$task"
+    done | cut -d/ -f3 | sort -u
 }
 
 # Prints the time in milliseconds.

@@ -78,8 +78,18 @@ def reap(command):
             code = 128 - code if code < 0 else code
 
 
+def ended(pid):
+    """Returns whether process PID has ended: gone, or a zombie of one thread. The main
+    thread of a process may end before the others (a Wine driver's libusb thread polls on),
+    and the process then shows as a zombie while it still runs."""
+    try:
+        return len(os.listdir(f"/proc/{pid}/task")) <= 1
+    except OSError:
+        return True
+
+
 def living_parents():
-    """Returns {pid: parent pid} of every process that has not ended (zombies left out)."""
+    """Returns {pid: parent pid} of every process that has not ended."""
     parents = {}
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
@@ -89,7 +99,7 @@ def living_parents():
                 fields = stat.read().rsplit(")", 1)[1].split()
         except (OSError, IndexError):
             continue
-        if fields[0] != "Z":
+        if fields[0] != "Z" or not ended(entry):
             parents[int(entry)] = int(fields[1])
     return parents
 
