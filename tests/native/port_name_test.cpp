@@ -54,7 +54,7 @@ TEST(PortName, ComPortNumberAsTyped) {
                {"COM", 0},
                {"COM1a", 0},
                {"LPT1", 0},
-               {"/dev/ttyUSB0", 0},
+               {"/dev/pts/1", 0},
                {"\\\\.\\", 0},
                {"COM-1", 0},
                {"", 0},

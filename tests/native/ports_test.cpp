@@ -39,63 +39,67 @@ bool make_tree(const std::string& root, const std::string& lines) {
   return true;
 }
 
+// The serial ttys of these trees carry names that no driver gives ("ttytestUSB2" where a
+// kernel has ttyUSB2), so that no test names a device this machine may have; the program
+// takes every name as sysfs gives it, and sorts them alike.
+
 // An FTDI and a CP210x adapter (usb-serial ttys below their USB interfaces), an Arduino with
 // the CDC ACM driver (which gives no product string), the PC's first port found through
 // ACPI, three 8250 slots without a UART and a virtual console, as Linux 6.1 lays them out
 // (what the program does not read left out).
 const char PC_LINUX_6_1[] = R"(
 sys/class/tty/tty0 -> ../../devices/virtual/tty/tty0
-sys/class/tty/ttyS0 -> ../../devices/pnp0/00:04/tty/ttyS0
-sys/devices/pnp0/00:04/tty/ttyS0/device -> ../../../00:04
-sys/devices/pnp0/00:04/tty/ttyS0/type = 4
+sys/class/tty/ttytestS0 -> ../../devices/pnp0/00:04/tty/ttytestS0
+sys/devices/pnp0/00:04/tty/ttytestS0/device -> ../../../00:04
+sys/devices/pnp0/00:04/tty/ttytestS0/type = 4
 sys/devices/pnp0/00:04/driver -> ../../../bus/pnp/drivers/serial
-sys/class/tty/ttyS1 -> ../../devices/platform/serial8250/tty/ttyS1
-sys/class/tty/ttyS2 -> ../../devices/platform/serial8250/tty/ttyS2
-sys/class/tty/ttyS3 -> ../../devices/platform/serial8250/tty/ttyS3
-sys/devices/platform/serial8250/tty/ttyS1/device -> ../../../serial8250
-sys/devices/platform/serial8250/tty/ttyS1/type = 0
-sys/devices/platform/serial8250/tty/ttyS2/device -> ../../../serial8250
-sys/devices/platform/serial8250/tty/ttyS2/type = 0
-sys/devices/platform/serial8250/tty/ttyS3/device -> ../../../serial8250
-sys/devices/platform/serial8250/tty/ttyS3/type = 0
+sys/class/tty/ttytestS1 -> ../../devices/platform/serial8250/tty/ttytestS1
+sys/class/tty/ttytestS2 -> ../../devices/platform/serial8250/tty/ttytestS2
+sys/class/tty/ttytestS3 -> ../../devices/platform/serial8250/tty/ttytestS3
+sys/devices/platform/serial8250/tty/ttytestS1/device -> ../../../serial8250
+sys/devices/platform/serial8250/tty/ttytestS1/type = 0
+sys/devices/platform/serial8250/tty/ttytestS2/device -> ../../../serial8250
+sys/devices/platform/serial8250/tty/ttytestS2/type = 0
+sys/devices/platform/serial8250/tty/ttytestS3/device -> ../../../serial8250
+sys/devices/platform/serial8250/tty/ttytestS3/type = 0
 sys/devices/platform/serial8250/driver -> ../../../bus/platform/drivers/serial8250
-sys/class/tty/ttyUSB2 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB2/tty/ttyUSB2
-sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB2/tty/ttyUSB2/device -> ../../../ttyUSB2
-sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB2/driver -> ../../../../../../../bus/usb-serial/drivers/ftdi_sio
+sys/class/tty/ttytestUSB2 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttytestUSB2/tty/ttytestUSB2
+sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttytestUSB2/tty/ttytestUSB2/device -> ../../../ttytestUSB2
+sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttytestUSB2/driver -> ../../../../../../../bus/usb-serial/drivers/ftdi_sio
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/idVendor = 0403
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/idProduct = 6001
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/manufacturer = FTDI
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/product = FT232R USB UART
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/serial = A6008isP
 sys/devices/pci0000:00/0000:00:14.0/usb1/idVendor = 1d6b
-sys/class/tty/ttyUSB10 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/1-4.1:1.0/ttyUSB10/tty/ttyUSB10
-sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/1-4.1:1.0/ttyUSB10/tty/ttyUSB10/device -> ../../../ttyUSB10
-sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/1-4.1:1.0/ttyUSB10/driver -> ../../../../../../../../bus/usb-serial/drivers/cp210x
+sys/class/tty/ttytestUSB10 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/1-4.1:1.0/ttytestUSB10/tty/ttytestUSB10
+sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/1-4.1:1.0/ttytestUSB10/tty/ttytestUSB10/device -> ../../../ttytestUSB10
+sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/1-4.1:1.0/ttytestUSB10/driver -> ../../../../../../../../bus/usb-serial/drivers/cp210x
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/idVendor = 10c4
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/idProduct = ea60
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/manufacturer = Silicon Labs
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/product = CP2102 USB to UART Bridge Controller
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4.1/serial = 0001
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/idVendor = 05e3
-sys/class/tty/ttyACM0 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0/tty/ttyACM0
-sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0/tty/ttyACM0/device -> ../../../1-3:1.0
+sys/class/tty/ttytestACM0 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0/tty/ttytestACM0
+sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0/tty/ttytestACM0/device -> ../../../1-3:1.0
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0/driver -> ../../../../../../bus/usb/drivers/cdc_acm
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/idVendor = 2341
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/idProduct = 0043
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/manufacturer = Arduino (www.arduino.cc)
 sys/devices/pci0000:00/0000:00:14.0/usb1/1-3/serial = 75833353035351A0F0E1
 dev/tty0
-dev/ttyS0
-dev/ttyS1
-dev/ttyS2
-dev/ttyS3
-dev/ttyUSB2
-dev/ttyUSB10
-dev/ttyACM0
-dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0 -> ../../ttyUSB2
-dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0 -> ../../ttyUSB10
-dev/serial/by-id/usb-Arduino__www.arduino.cc__0043_75833353035351A0F0E1-if00 -> ../../ttyACM0
-dev/serial/by-path/pci-0000:00:14.0-usb-0:3:1.0 -> ../../ttyACM0
+dev/ttytestS0
+dev/ttytestS1
+dev/ttytestS2
+dev/ttytestS3
+dev/ttytestUSB2
+dev/ttytestUSB10
+dev/ttytestACM0
+dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0 -> ../../ttytestUSB2
+dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0 -> ../../ttytestUSB10
+dev/serial/by-id/usb-Arduino__www.arduino.cc__0043_75833353035351A0F0E1-if00 -> ../../ttytestACM0
+dev/serial/by-path/pci-0000:00:14.0-usb-0:3:1.0 -> ../../ttytestACM0
 )";
 
 // Since Linux 6.5 the serial core puts a controller and a port device (bus serial-base)
@@ -103,35 +107,35 @@ dev/serial/by-path/pci-0000:00:14.0-usb-0:3:1.0 -> ../../ttyACM0
 // UART, the next slot has none, and an adapter seen in sysfs has no device file in this
 // /dev (a container's).
 const char PC_LINUX_6_12[] = R"(
-sys/class/tty/ttyS0 -> ../../devices/pnp0/00:00/00:00:0/00:00:0.0/tty/ttyS0
-sys/devices/pnp0/00:00/00:00:0/00:00:0.0/tty/ttyS0/device -> ../../../00:00:0.0
-sys/devices/pnp0/00:00/00:00:0/00:00:0.0/tty/ttyS0/type = 4
+sys/class/tty/ttytestS0 -> ../../devices/pnp0/00:00/00:00:0/00:00:0.0/tty/ttytestS0
+sys/devices/pnp0/00:00/00:00:0/00:00:0.0/tty/ttytestS0/device -> ../../../00:00:0.0
+sys/devices/pnp0/00:00/00:00:0/00:00:0.0/tty/ttytestS0/type = 4
 sys/devices/pnp0/00:00/00:00:0/00:00:0.0/driver -> ../../../../../bus/serial-base/drivers/port
 sys/devices/pnp0/00:00/00:00:0/00:00:0.0/subsystem -> ../../../../../bus/serial-base
 sys/devices/pnp0/00:00/00:00:0/driver -> ../../../../bus/serial-base/drivers/ctrl
 sys/devices/pnp0/00:00/00:00:0/subsystem -> ../../../../bus/serial-base
 sys/devices/pnp0/00:00/driver -> ../../../bus/pnp/drivers/serial
-sys/class/tty/ttyS1 -> ../../devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttyS1
-sys/devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttyS1/device -> ../../../serial8250:0.1
-sys/devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttyS1/type = 0
-sys/class/tty/ttyUSB0 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB0/tty/ttyUSB0
-sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB0/tty/ttyUSB0/device -> ../../../ttyUSB0
-dev/ttyS0
-dev/ttyS1
+sys/class/tty/ttytestS1 -> ../../devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttytestS1
+sys/devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttytestS1/device -> ../../../serial8250:0.1
+sys/devices/platform/serial8250/serial8250:0/serial8250:0.1/tty/ttytestS1/type = 0
+sys/class/tty/ttytestUSB0 -> ../../devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttytestUSB0/tty/ttytestUSB0
+sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttytestUSB0/tty/ttytestUSB0/device -> ../../../ttytestUSB0
+dev/ttytestS0
+dev/ttytestS1
 )";
 
 // A Raspberry Pi 4 with Linux 6.6: the PL011 UART on the pin header, an AMBA device.
 const char RASPBERRY_PI_LINUX_6_6[] = R"(
-sys/class/tty/ttyAMA0 -> ../../devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/tty/ttyAMA0
-sys/devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/tty/ttyAMA0/device -> ../../../fe201000.serial:0.0
-sys/devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/tty/ttyAMA0/type = 32
+sys/class/tty/ttytestAMA0 -> ../../devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/tty/ttytestAMA0
+sys/devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/tty/ttytestAMA0/device -> ../../../fe201000.serial:0.0
+sys/devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/tty/ttytestAMA0/type = 32
 sys/devices/platform/soc/fe201000.serial/fe201000.serial:0/fe201000.serial:0.0/subsystem -> ../../../../../../bus/serial-base
 sys/devices/platform/soc/fe201000.serial/fe201000.serial:0/subsystem -> ../../../../../bus/serial-base
 sys/devices/platform/soc/fe201000.serial/driver -> ../../../../bus/amba/drivers/uart-pl011
 sys/class/tty/tty1 -> ../../devices/virtual/tty/tty1
-dev/ttyAMA0
+dev/ttytestAMA0
 dev/tty1
-dev/serial/by-path/platform-fe201000.serial -> ../../ttyAMA0
+dev/serial/by-path/platform-fe201000.serial -> ../../ttytestAMA0
 )";
 
 // The tree's paths as the program prints them: "@" stands for the root.
@@ -154,18 +158,18 @@ TEST(Ports, FromTheLayoutsOfRealKernels) {
     const char* lines;
   } cases[] = {
       {"a PC, Linux 6.1", PC_LINUX_6_1,
-       "@/dev/ttyACM0  cdc_acm  USB 2341:0043 Arduino (www.arduino.cc), serial "
+       "@/dev/ttytestACM0  cdc_acm  USB 2341:0043 Arduino (www.arduino.cc), serial "
        "75833353035351A0F0E1  @/dev/serial/by-id/usb-Arduino__www.arduino.cc__0043_"
        "75833353035351A0F0E1-if00\n"
-       "@/dev/ttyS0  serial\n"
-       "@/dev/ttyUSB2  ftdi_sio  USB 0403:6001 FTDI FT232R USB UART, serial A6008isP  "
+       "@/dev/ttytestS0  serial\n"
+       "@/dev/ttytestUSB2  ftdi_sio  USB 0403:6001 FTDI FT232R USB UART, serial A6008isP  "
        "@/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0\n"
-       "@/dev/ttyUSB10  cp210x  USB 10c4:ea60 Silicon Labs CP2102 USB to UART Bridge "
+       "@/dev/ttytestUSB10  cp210x  USB 10c4:ea60 Silicon Labs CP2102 USB to UART Bridge "
        "Controller, serial 0001  @/dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_"
        "Controller_0001-if00-port0\n"},
-      {"a PC, Linux 6.12", PC_LINUX_6_12, "@/dev/ttyS0  serial\n"},
+      {"a PC, Linux 6.12", PC_LINUX_6_12, "@/dev/ttytestS0  serial\n"},
       {"a Raspberry Pi 4, Linux 6.6", RASPBERRY_PI_LINUX_6_6,
-       "@/dev/ttyAMA0  uart-pl011  @/dev/serial/by-path/platform-fe201000.serial\n"},
+       "@/dev/ttytestAMA0  uart-pl011  @/dev/serial/by-path/platform-fe201000.serial\n"},
       {"no serial port", "sys/class/tty/tty0 -> ../../devices/virtual/tty/tty0\ndev/tty0", ""},
   };
   for (const auto& c : cases) {
@@ -185,7 +189,7 @@ TEST(Ports, FromTheLayoutsOfRealKernels) {
 
 TEST(Ports, AsJson) {
   SerialPort usb;
-  usb.device = "/dev/ttyUSB0";
+  usb.device = "/dev/ttytestUSB0";
   usb.by_id = "/dev/serial/by-id/usb-\"x\"";
   usb.driver = "ftdi_sio";
   usb.usb = true;
@@ -193,17 +197,18 @@ TEST(Ports, AsJson) {
   usb.product_id = "6001";
   usb.product = "tab\there";
   SerialPort uart;
-  uart.device = "/dev/ttyAMA0";
+  uart.device = "/dev/ttytestAMA0";
   uart.by_path = "/dev/serial/by-path/platform-fe201000.serial";
   SerialPort com;  // as Windows names it
   com.device = "COM5";
   com.name = "Communications Port (COM5)";
   EXPECT_EQ("[]\n", port_json({}));
   EXPECT_EQ(
-      "[{\"device\":\"/dev/ttyUSB0\",\"name\":null,\"by_id\":\"/dev/serial/by-id/usb-\\\"x\\\"\","
-      "\"by_path\":null,\"driver\":\"ftdi_sio\",\"usb\":{\"vendor_id\":\"0403\","
+      "[{\"device\":\"/dev/ttytestUSB0\",\"name\":null,"
+      "\"by_id\":\"/dev/serial/by-id/usb-\\\"x\\\"\",\"by_path\":null,\"driver\":\"ftdi_sio\","
+      "\"usb\":{\"vendor_id\":\"0403\","
       "\"product_id\":\"6001\",\"manufacturer\":null,\"product\":\"tab\\u0009here\","
-      "\"serial\":null}},{\"device\":\"/dev/ttyAMA0\",\"name\":null,\"by_id\":null,\"by_path\":"
+      "\"serial\":null}},{\"device\":\"/dev/ttytestAMA0\",\"name\":null,\"by_id\":null,\"by_path\":"
       "\"/dev/serial/by-path/platform-fe201000.serial\",\"driver\":null,\"usb\":null},"
       "{\"device\":\"COM5\",\"name\":\"Communications Port (COM5)\",\"by_id\":null,"
       "\"by_path\":null,\"driver\":null,\"usb\":null}]\n",
@@ -236,7 +241,7 @@ TEST(Ports, RefusesWhatItDoesNotTake) {
     std::string message;
   } cases[] = {
       {{"--by-id"}, "unknown option '--by-id'"},
-      {{"ttyUSB0"}, "unexpected argument 'ttyUSB0'"},
+      {{"ttytestUSB0"}, "unexpected argument 'ttytestUSB0'"},
       {{"--json", "--json"}, "--json is given twice"},
   };
   for (const auto& c : cases) {

@@ -119,7 +119,7 @@ TEST(Console, WrongArgumentsLeaveTheLineUntouched) {
   } cases[] = {
       {{"send", "--port", "COM0"}, "--port 'COM0': must be a COM port, COM1 to COM255"},
       {{"send", "--port", "COM256"}, "--port 'COM256': must be a COM port, COM1 to COM255"},
-      {{"send", "--port", "/dev/ttyS0"}, "--port '/dev/ttyS0': must be a COM port, COM1 to COM255"},
+      {{"send", "--port", "/dev/pts/1"}, "--port '/dev/pts/1': must be a COM port, COM1 to COM255"},
       {{"send", "--port", "COM7", "--baud", "1200"}, "--baud '1200': must be 9600 or 2400"},
       {{"send", "--port", "COM7", "--line1", "--show-startup"},
        "--line1 needs a value, but '--show-startup' is an option (as the value, write "
