@@ -298,6 +298,39 @@ gs_alive() {
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
 }
 
+# Runs the command anew in a mount namespace of its own in which every serial device of the
+# machine (each tty that sysfs gives a device) is /dev/null. Wine hands the first device it
+# finds a COM number of its own (COM256, which no port list can claim), and no test may
+# reach the machine's hardware. Only as root, which can open any device; a user can open
+# only those the system grants, and gs_reachable_serial names those.
+# Usage: gs_hide_serial_devices "$@"
+gs_hide_serial_devices() {
+    [ -z "${GS_SERIAL_HIDDEN:-}" ] && [ "$(id -u)" = 0 ] \
+        && unshare --mount --propagation private true 2>/dev/null || return 0
+    GS_SERIAL_HIDDEN=yes exec unshare --mount --propagation private bash -c '
+        for device in /sys/class/tty/*/device; do
+            node=${device%/device}
+            node=/dev/${node##*/}
+            [ ! -c "$node" ] || mount --bind /dev/null "$node" || exit 1
+        done
+        exec "$0" "$@"' "$GS_TOOLS/${0##*/}" "$@"
+}
+
+# Prints each of the PATHs that leads to a serial device of the machine which this process
+# could open (a tty that sysfs gives a device, by its device number).
+# Usage: gs_reachable_serial PATH...
+gs_reachable_serial() {
+    local path number device
+    for path in "$@"; do
+        [ -c "$path" ] && [ -r "$path" ] && [ -w "$path" ] || continue
+        number=$(stat -L -c '%t:%T' "$path") || continue
+        for device in /sys/class/tty/*/device; do
+            [ "$(cat "${device%/device}/dev" 2>/dev/null)" = "$((16#${number%:*})):$((16#${number#*:}))" ] \
+                && echo "$path" && break
+        done
+    done
+}
+
 # Runs the command anew under tools/supervisor.py, unless it already runs there; the
 # supervisor stops everything the command started when it ends, Ctrl+C or not (see there).
 # Call it once the arguments are known to be good, before anything is started.
