@@ -176,14 +176,19 @@ gs_wine_kind() {
     [ ! -e /usr/lib/wine/wine ] || echo "with 32-bit Wine"
 }
 
+# Prints the folders (/proc/PID/task/TID) of the threads whose environment holds LINE.
+# Read through the threads: a process whose main thread has ended while another runs on (a
+# Wine driver's USB thread) shows no environment, and no program, of its own.
+# Usage: gs_env_tasks LINE
+gs_env_tasks() {
+    grep -lsFxz "$1" /proc/[0-9]*/task/[0-9]*/environ | sed 's#/environ$##'
+}
+
 # Prints the pids of Wine's processes in the prefix of gs_wine_env: its server and its
-# programs, which all carry the prefix in their environment and run a Wine binary. Read
-# through their threads: a program whose main thread has ended while another runs on (a
-# driver's USB thread) shows neither of its own.
+# programs, which all carry the prefix in their environment and run a Wine binary.
 gs_wine_pids() {
-    local file task
-    for file in $(grep -lsFxz "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/task/[0-9]*/environ); do
-        task=${file%/environ}
+    local task
+    for task in $(gs_env_tasks "WINEPREFIX=$WINEPREFIX"); do
         [[ $(readlink "$task/exe") == */wine* ]] && echo "$task"
     done | cut -d/ -f3 | sort -u
 }
