@@ -316,9 +316,10 @@ gs_hide_serial_devices() {
         for device in /sys/class/tty/*/device; do
             node=${device%/device}
             node=/dev/${node##*/}
-            [ ! -c "$node" ] || mount --bind /dev/null "$node" || exit 1
+            [ ! -c "$node" ] || mount --bind /dev/null "$node" \
+                || { echo "$1: cannot hide the serial device $node" >&2; exit 1; }
         done
-        exec "$0" "$@"' "$GS_TOOLS/${0##*/}" "$@"
+        exec "$0" "${@:2}"' "$GS_TOOLS/${0##*/}" "$GS_COMMAND" "$@"
 }
 
 # Prints each of the PATHs that leads to a serial device of the machine which this process
