@@ -95,6 +95,16 @@ bool pty_fresh(int port, int speed, int stopbits, bool crtscts, bool ixon) {
 
 std::string pty_bytes(int port) { return unhex(run("BYTES " + std::to_string(port))); }
 
+std::string pty_bytes_of(int port, size_t count) {
+  // A minute: the pty moves written bytes to its far side in the background, which a busy
+  // machine may put off for a long while.
+  const DWORD bound_ms = 60000;
+  std::string bytes;
+  for (DWORD start = GetTickCount(); bytes.size() < count && GetTickCount() - start < bound_ms;)
+    bytes += pty_bytes(port);
+  return bytes;
+}
+
 std::string pty_view(int port) { return run("VIEW " + std::to_string(port)); }
 
 // Returns the number after "<name>=" in <text>, or -1.

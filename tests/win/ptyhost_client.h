@@ -34,6 +34,12 @@ bool pty_fresh(int port, int speed = 0, int stopbits = 1, bool crtscts = false, 
 // after the line has been quiet for about 100 ms. Returns "" on failure.
 std::string pty_bytes(int port);
 
+// Returns the bytes written to COM<port>'s pty, as pty_bytes does, once at least <count> of
+// them have reached the far side or a bound far beyond what that takes has passed. A drain
+// of a pty ends at once, whatever the far side has read, and a purge then takes back what it
+// has not: a test that aborts after a drain waits for the bytes first.
+std::string pty_bytes_of(int port, size_t count);
+
 // Returns what a 20x4 display module makes of the bytes written to COM<port>'s pty since
 // pty_fresh or the last pty_view (pty_bytes does not take them away), after the line has
 // been quiet for about 100 ms: one line of JSON with the keys screen, stored_screen, config
