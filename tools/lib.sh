@@ -303,23 +303,59 @@ gs_alive() {
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
 }
 
+# Prints "DEVICE MAJOR:MINOR" for each serial device of the machine (each tty that sysfs
+# gives a device: a UART, a USB adapter) whose file under /dev still leads to it.
+gs_serial_devices() {
+    local device tty number
+    for device in /sys/class/tty/*/device; do
+        tty=${device%/device}
+        number=$(cat "$tty/dev" 2>/dev/null) || continue
+        tty=/dev/${tty##*/}
+        [ -c "$tty" ] && [ "$(stat -c %Hr:%Lr "$tty")" = "$number" ] && echo "$tty $number"
+    done
+}
+
 # Runs the command anew in a mount namespace of its own in which every serial device of the
-# machine (each tty that sysfs gives a device) is /dev/null. Wine hands the first device it
-# finds a COM number of its own (COM256, which no port list can claim), and no test may
-# reach the machine's hardware. Only as root, which can open any device; a user can open
-# only those the system grants, and gs_reachable_serial names those.
+# machine is /dev/null, but those whose files GS_KEEP_SERIAL names (space-separated): Wine
+# hands the first device it finds a COM number of its own (COM256, which no port list can
+# claim), and nothing the user did not name may reach the machine's hardware. Only as root,
+# which can open any device and make mount namespaces; a user can open only the devices the
+# system grants, and gs_reachable_serial names those. Returns at once when there is nothing
+# left to hide, as in the namespace.
 # Usage: gs_hide_serial_devices "$@"
 gs_hide_serial_devices() {
-    [ -z "${GS_SERIAL_HIDDEN:-}" ] && [ "$(id -u)" = 0 ] \
-        && unshare --mount --propagation private true 2>/dev/null || return 0
-    GS_SERIAL_HIDDEN=yes exec unshare --mount --propagation private bash -c '
-        for device in /sys/class/tty/*/device; do
-            node=${device%/device}
-            node=/dev/${node##*/}
-            [ ! -c "$node" ] || mount --bind /dev/null "$node" \
-                || { echo "$1: cannot hide the serial device $node" >&2; exit 1; }
+    local hide=() tty number
+    [ "$(id -u)" = 0 ] || return 0
+    while read -r tty number; do
+        [[ " ${GS_KEEP_SERIAL:-} " == *" $tty "* ]] || hide+=("$tty")
+    done < <(gs_serial_devices)
+    [ ${#hide[@]} -gt 0 ] && unshare --mount --propagation private true 2>/dev/null || return 0
+    exec unshare --mount --propagation private bash -c '
+        count=$1
+        shift
+        for tty in "${@:1:count}"; do
+            mount --bind /dev/null "$tty" \
+                || { echo "$0: cannot hide the serial device $tty" >&2; exit 1; }
         done
-        exec "$0" "${@:2}"' "$GS_TOOLS/${0##*/}" "$GS_COMMAND" "$@"
+        shift "$count"
+        exec "$@"' "$GS_COMMAND" "${#hide[@]}" "${hide[@]}" "$GS_TOOLS/${0##*/}" "$@"
+}
+
+# Mounts a fresh, empty /tmp (a tmpfs) in this process's mount namespace, which must be one
+# of its own; the folder KEEP (the checkout, say) stays where it is when it lies under /tmp.
+# X servers stay reachable: their sockets are also abstract ones, which do not live in /tmp.
+# Usage: gs_private_tmp KEEP
+gs_private_tmp() {
+    local keep code=0
+    keep=$(cd "$1" && pwd -P) || return 1
+    # The folder is held open, so that it can be bound back once the tmpfs hides it.
+    exec 9<"$keep" || return 1
+    mount -t tmpfs -o mode=1777 private-tmp /tmp && mkdir -m 1777 /tmp/.X11-unix || code=1
+    if [ "$code" = 0 ] && [[ $keep == /tmp/* ]]; then
+        mkdir -p "$keep" && mount --no-canonicalize --bind /proc/self/fd/9 "$keep" || code=1
+    fi
+    exec 9<&-
+    [ "$code" = 0 ] || gs_fail "cannot give this process a /tmp of its own"
 }
 
 # Prints each of the PATHs that leads to a serial device of the machine which this process
@@ -329,20 +365,21 @@ gs_reachable_serial() {
     local path number device
     for path in "$@"; do
         [ -c "$path" ] && [ -r "$path" ] && [ -w "$path" ] || continue
-        number=$(stat -L -c '%t:%T' "$path") || continue
+        number=$(stat -L -c %Hr:%Lr "$path") || continue
         for device in /sys/class/tty/*/device; do
-            [ "$(cat "${device%/device}/dev" 2>/dev/null)" = "$((16#${number%:*})):$((16#${number#*:}))" ] \
-                && echo "$path" && break
+            [ "$(cat "${device%/device}/dev" 2>/dev/null)" = "$number" ] && echo "$path" && break
         done
     done
 }
 
-# Runs the command anew under tools/supervisor.py, unless it already runs there; the
-# supervisor stops everything the command started when it ends, Ctrl+C or not (see there).
-# Call it once the arguments are known to be good, before anything is started.
+# Runs the command anew under tools/supervisor.py, unless it already runs there, with the
+# machine's serial devices hidden (gs_hide_serial_devices); the supervisor stops everything
+# the command started when it ends, Ctrl+C or not (see there). Call it once the arguments
+# are known to be good, before anything is started.
 # Usage: gs_supervise "$@"
 gs_supervise() {
     [ "${GS_SUPERVISOR:-}" != "$PPID" ] || return 0
+    gs_hide_serial_devices "$@"
     # Debian's Python, which tools/packages installs, not one that PATH may find first.
     [ -x /usr/bin/python3 ] || gs_install_missing python3 || exit 1
     exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" "$GS_COMMAND" "$GS_TOOLS/${0##*/}" "$@"
