@@ -293,12 +293,19 @@ gs_read_stat() {
     read -ra STAT <<<"${line##*) }"
 }
 
+# True while PID, a child of this shell, runs: one that ended is a zombie until it is
+# reaped. Its command line says nothing yet: a child forked for "setsid PROGRAM &" shows the
+# shell's own until it execs, which a busy machine may put off. Usage: gs_running PID
+gs_running() {
+    [ -n "$1" ] && gs_read_stat "$1" && [ "${STAT[0]}" != Z ]
+}
+
 # True while process PID runs and its command line holds NAME (a recorded pid may have been
 # reused by another program by now). While a process execs its program, its command line
 # reads empty for a moment: it counts as NAME then. Usage: gs_alive PID NAME
 gs_alive() {
     local cmdline
-    [ -n "$1" ] && gs_read_stat "$1" && [ "${STAT[0]}" != Z ] || return 1
+    gs_running "$1" || return 1
     cmdline=$(tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline") || return 1
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
 }
