@@ -75,12 +75,14 @@ gs_wine_env() {
 # Starts a private Xvfb (1280x1024, no TCP) in a session of its own, writes its pid to
 # PIDFILE and prints its display (":N"). The server picks the first free display number
 # itself and reports it only once it accepts connections (-displayfd), so that two starts at
-# the same moment never end up on one display.
+# the same moment never end up on one display. It never resets: by default an X server
+# starts afresh whenever its last client leaves, and drops a client that connects meanwhile
+# (a program starting while a check of the display has just disconnected).
 # Usage: gs_start_xvfb LOGFILE PIDFILE
 gs_start_xvfb() {
     local log=$1 pidfile=$2 numfile n= i
     numfile=$(gs_temp_file) || return 1
-    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
         3>"$numfile" >"$log" 2>&1 </dev/null &
     echo $! >"$pidfile"
     for i in $(seq 300); do
