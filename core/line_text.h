@@ -1,10 +1,11 @@
-// A screen line given on the command line, in the bytes the module is sent: converted from
-// UTF-8 to one of the code pages offered, exactly, or refused rather than altered.
+// A screen line given as UTF-8 text (on the command line, in the page), in the bytes the
+// module is sent: converted to one of the code pages offered, exactly, or refused rather than
+// altered.
 #pragma once
 
 #include <string>
 
-#include "cli/code_page.h"
+#include "core/code_page.h"
 
 // Returns the code page called <name>, or NULL with why it cannot be used in <error>.
 const CodePageTable* line_code_page(const std::string& name, std::string* error);

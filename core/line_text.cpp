@@ -1,8 +1,8 @@
-#include "cli/line_text.h"
+#include "core/line_text.h"
 
 #include <stdint.h>
 
-#include "cli/messages.h"
+#include "core/shown_text.h"
 #include "module/hex.h"
 #include "screen/screen_text.h"
 
