@@ -76,40 +76,15 @@ struct SendArgs {
   RunOptions run;
 };
 
-// Returns the position of <value> among <choices> (a NULL-ended list), or -1.
-int choice(const char* value, const char* const* choices) {
-  for (int i = 0; choices[i]; i++)
-    if (!strcmp(value, choices[i])) return i;
-  return -1;
-}
-
 const char* set_path(const char** target, const char* value) {
   *target = value;
   return *value ? NULL : "must not be empty";
 }
 
-const char* set_baud(SendArgs* a, const char* v) {
-  static const char* const RATES[] = {"9600", "2400", NULL};
-  int i = choice(v, RATES);
-  if (i < 0) return "must be 9600 or 2400";
-  a->run.baud = i == 0 ? 9600 : 2400;
-  return NULL;
-}
-
-const char* set_screen(SendArgs* a, const char* v) {
-  static const char* const TYPES[] = {"4x20", "2x20", NULL};
-  int i = choice(v, TYPES);
-  if (i < 0) return "must be 4x20 or 2x20";
-  a->run.four_lines = i == 0;
-  return NULL;
-}
-
-const char* set_brightness(SendArgs* a, const char* v) {
-  static const char* const LEVELS[] = {"25", "50", "75", "100", NULL};
-  int i = choice(v, LEVELS);
-  if (i < 0) return "must be 25, 50, 75 or 100";
-  a->run.brightness = 25 * (i + 1);
-  return NULL;
+// Takes the value into the run's option that <SET> sets.
+template <const char* (*SET)(RunOptions*, const char*)>
+const char* set_run(SendArgs* a, const char* v) {
+  return SET(&a->run, v);
 }
 
 // Whole units only, as the window's field takes them: "1.5" or "+3" would be guesses.
@@ -146,14 +121,14 @@ const char* set_code_page(SendArgs* a, const char* v) {
 const Option<SendArgs> OPTIONS[] = {
     {"--port", true, set_port},
     {"--output", true, set_output},
-    {"--baud", true, set_baud},
-    {"--screen", true, set_screen},
+    {"--baud", true, set_run<set_baud>},
+    {"--screen", true, set_run<set_screen>},
     {"--line1", true, set_line<1>},
     {"--line2", true, set_line<2>},
     {"--line3", true, set_line<3>},
     {"--line4", true, set_line<4>},
     {"--delay", true, set_delay},
-    {"--brightness", true, set_brightness},
+    {"--brightness", true, set_run<set_brightness>},
     {"--codepage", true, set_code_page},
     {"--no-text", false, set_flag<&RunOptions::send_text, false>},
     {"--no-store", false, set_flag<&RunOptions::store, false>},

@@ -1,8 +1,41 @@
 #include "core/run_options.h"
 
+#include <string.h>
+
 #include "config/command.h"
 #include "core/line_text.h"
 #include "screen/screen_text.h"
+
+// Returns the position of <value> among <choices> (a NULL-ended list), or -1.
+static int choice(const char* value, const char* const* choices) {
+  for (int i = 0; choices[i]; i++)
+    if (!strcmp(value, choices[i])) return i;
+  return -1;
+}
+
+const char* set_baud(RunOptions* run, const char* value) {
+  static const char* const RATES[] = {"9600", "2400", NULL};
+  int i = choice(value, RATES);
+  if (i < 0) return "must be 9600 or 2400";
+  run->baud = i == 0 ? 9600 : 2400;
+  return NULL;
+}
+
+const char* set_screen(RunOptions* run, const char* value) {
+  static const char* const TYPES[] = {"4x20", "2x20", NULL};
+  int i = choice(value, TYPES);
+  if (i < 0) return "must be 4x20 or 2x20";
+  run->four_lines = i == 0;
+  return NULL;
+}
+
+const char* set_brightness(RunOptions* run, const char* value) {
+  static const char* const LEVELS[] = {"25", "50", "75", "100", NULL};
+  int i = choice(value, LEVELS);
+  if (i < 0) return "must be 25, 50, 75 or 100";
+  run->brightness = 25 * (i + 1);
+  return NULL;
+}
 
 bool line_used(const RunOptions& options, int index) {
   return options.send_text && (index < 2 || options.four_lines);

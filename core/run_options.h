@@ -21,6 +21,13 @@ struct RunOptions {
   std::string code_page = "windows-1252";
 };
 
+// Each sets a choice of the run from its value as the command line and the form give it:
+// "9600" or "2400"; "4x20" or "2x20"; "25", "50", "75" or "100". Returns NULL, or what the
+// value must be (and changes nothing).
+const char* set_baud(RunOptions* run, const char* value);
+const char* set_screen(RunOptions* run, const char* value);
+const char* set_brightness(RunOptions* run, const char* value);
+
 // Returns true when the run sends line <index> (0 to 3): only with the start-up screen, and
 // lines 3 and 4 only on a 4x20 screen.
 bool line_used(const RunOptions& options, int index);
