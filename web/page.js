@@ -118,6 +118,8 @@
         await abandon(port, writer, limit);
         return "late";
       }
+      // The port closes only once no stream of it is locked.
+      writer.releaseLock();
       await within(port.close(), limit).catch(() => {});
       return gone ? "gone" : "sent";
     } catch (error) {
