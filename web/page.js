@@ -221,5 +221,7 @@
 
   document.getElementById("no-serial").hidden = "serial" in navigator;
   update();
+  // How long the page takes to its first picture of the glass (tools/bench reads it).
+  performance.mark("glimmerset-first-picture");
   document.documentElement.dataset.ready = "true";
 })();
