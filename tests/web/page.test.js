@@ -214,8 +214,9 @@ test(`${ENGINE}: a refused line gets the command's words, and nothing is sent`, 
   await p.statusSays("^Nothing was sent\\. Line 2: ");
   assert.strictEqual(await p.status(), "Nothing was sent. Line 2: " + words, "the status");
   const state = await p.evaluate(() => [document.activeElement.id, window.__standIn.log.length,
-    line2.getAttribute("aria-invalid")]);
-  assert.deepStrictEqual(state, ["line2", 0, "true"], "focus, calls to the port, the line marked");
+    line2.getAttribute("aria-invalid"), getComputedStyle(glass).display]);
+  assert.deepStrictEqual(state, ["line2", 0, "true", "none"],
+    "focus, calls to the port, the line marked, the glass of no run");
   await p.close();
 });
 
