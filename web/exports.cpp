@@ -58,9 +58,11 @@ int line_index(const std::string& name) {
 
 const CodePageTable& form_code_page() { return *find_code_page(s_form.code_page); }
 
-// Returns the name at the start of the input.
+// Returns the <length> bytes at the start of the input: the name of a field.
 std::string input_name(size_t length) { return s_input.substr(0, length); }
 
+// Sets the field <name> to <value>, corrected as the window corrects it. Returns false for a
+// name or a value the form does not have.
 bool set_field(const std::string& name, const std::string& value) {
   for (const auto& f : FLAGS)
     if (name == f.name) {
@@ -86,6 +88,7 @@ bool set_field(const std::string& name, const std::string& value) {
   return true;
 }
 
+// Sets <value> to what the field <name> holds. Returns false for a name the form does not have.
 bool get_field(const std::string& name, std::string* value) {
   for (const auto& f : FLAGS)
     if (name == f.name) {
