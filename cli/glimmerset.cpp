@@ -10,6 +10,7 @@
 #include "cli/port_list.h"
 #include "cli/process.h"
 #include "cli/send.h"
+#include "core/shown_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "cli/options.h"
 
-#include "cli/messages.h"
+#include "core/shown_text.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/process.h"
+#include "core/shown_text.h"
 #include "module/hex.h"
 
 namespace {

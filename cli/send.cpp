@@ -8,13 +8,14 @@
 #include <string>
 
 #include "cli/files.h"
-#include "cli/line_text.h"
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/process.h"
 #include "cli/serial_line.h"
 #include "config/command.h"
-#include "screen/screen_text.h"
+#include "core/code_page.h"
+#include "core/run_options.h"
+#include "core/shown_text.h"
 
 namespace {
 
@@ -68,58 +69,22 @@ std::string help_text(const char* name) {
   return text + "\n";
 }
 
-// What the command line asks for; the defaults are the window's initial state.
+// What the command line asks for: where the bytes go, and the run.
 struct SendArgs {
   const char* port = NULL;
   const char* output = NULL;
-  unsigned long baud = 9600;
-  bool four_lines = true;
-  const char* lines[4] = {NULL, NULL, NULL, NULL};
-  bool send_text = true;
-  bool store = true;
-  bool show_startup = false;
-  int delay = 0;
-  int brightness = 100;
-  bool write_protect = false;
-  bool old_mode = false;
-  bool no_auto_dim = false;
-  const char* code_page = "windows-1252";
+  RunOptions run;
 };
-
-// Returns the position of <value> among <choices> (a NULL-ended list), or -1.
-int choice(const char* value, const char* const* choices) {
-  for (int i = 0; choices[i]; i++)
-    if (!strcmp(value, choices[i])) return i;
-  return -1;
-}
 
 const char* set_path(const char** target, const char* value) {
   *target = value;
   return *value ? NULL : "must not be empty";
 }
 
-const char* set_baud(SendArgs* a, const char* v) {
-  static const char* const RATES[] = {"9600", "2400", NULL};
-  int i = choice(v, RATES);
-  if (i < 0) return "must be 9600 or 2400";
-  a->baud = i == 0 ? 9600 : 2400;
-  return NULL;
-}
-
-const char* set_screen(SendArgs* a, const char* v) {
-  static const char* const TYPES[] = {"4x20", "2x20", NULL};
-  int i = choice(v, TYPES);
-  if (i < 0) return "must be 4x20 or 2x20";
-  a->four_lines = i == 0;
-  return NULL;
-}
-
-const char* set_brightness(SendArgs* a, const char* v) {
-  static const char* const LEVELS[] = {"25", "50", "75", "100", NULL};
-  int i = choice(v, LEVELS);
-  if (i < 0) return "must be 25, 50, 75 or 100";
-  a->brightness = 25 * (i + 1);
-  return NULL;
+// Takes the value into the run's option that <SET> sets.
+template <const char* (*SET)(RunOptions*, const char*)>
+const char* set_run(SendArgs* a, const char* v) {
+  return SET(&a->run, v);
 }
 
 // Whole units only, as the window's field takes them: "1.5" or "+3" would be guesses.
@@ -127,20 +92,20 @@ const char* set_delay(SendArgs* a, const char* v) {
   size_t digits = strspn(v, "0123456789");
   if (digits == 0 || v[digits] || digits > 3 || atoi(v) > DELAY_LIMIT)
     return "must be a whole number from 0 to 120 (units of 0.5 s)";
-  a->delay = atoi(v);
+  a->run.delay = atoi(v);
   return NULL;
 }
 
 template <int LINE>
 const char* set_line(SendArgs* a, const char* v) {
-  a->lines[LINE - 1] = v;
+  a->run.lines[LINE - 1] = v;
   return NULL;
 }
 
 // Sets the flag <SETTING> to <VALUE>.
-template <bool SendArgs::*SETTING, bool VALUE>
+template <bool RunOptions::*SETTING, bool VALUE>
 const char* set_flag(SendArgs* a, const char*) {
-  a->*SETTING = VALUE;
+  a->run.*SETTING = VALUE;
   return NULL;
 }
 
@@ -148,69 +113,46 @@ const char* set_port(SendArgs* a, const char* v) {
   return set_path(&a->port, v) ? "must not be empty" : port_argument_error(v);
 }
 const char* set_output(SendArgs* a, const char* v) { return set_path(&a->output, v); }
-const char* set_code_page(SendArgs* a, const char* v) { return set_path(&a->code_page, v); }
+const char* set_code_page(SendArgs* a, const char* v) {
+  a->run.code_page = v;
+  return *v ? NULL : "must not be empty";
+}
 
 const Option<SendArgs> OPTIONS[] = {
     {"--port", true, set_port},
     {"--output", true, set_output},
-    {"--baud", true, set_baud},
-    {"--screen", true, set_screen},
+    {"--baud", true, set_run<set_baud>},
+    {"--screen", true, set_run<set_screen>},
     {"--line1", true, set_line<1>},
     {"--line2", true, set_line<2>},
     {"--line3", true, set_line<3>},
     {"--line4", true, set_line<4>},
     {"--delay", true, set_delay},
-    {"--brightness", true, set_brightness},
+    {"--brightness", true, set_run<set_brightness>},
     {"--codepage", true, set_code_page},
-    {"--no-text", false, set_flag<&SendArgs::send_text, false>},
-    {"--no-store", false, set_flag<&SendArgs::store, false>},
-    {"--show-startup", false, set_flag<&SendArgs::show_startup, true>},
-    {"--write-protect", false, set_flag<&SendArgs::write_protect, true>},
-    {"--old-mode", false, set_flag<&SendArgs::old_mode, true>},
-    {"--no-auto-dim", false, set_flag<&SendArgs::no_auto_dim, true>},
+    {"--no-text", false, set_flag<&RunOptions::send_text, false>},
+    {"--no-store", false, set_flag<&RunOptions::store, false>},
+    {"--show-startup", false, set_flag<&RunOptions::show_startup, true>},
+    {"--write-protect", false, set_flag<&RunOptions::write_protect, true>},
+    {"--old-mode", false, set_flag<&RunOptions::old_mode, true>},
+    {"--no-auto-dim", false, set_flag<&RunOptions::no_auto_dim, true>},
 };
 
 // Returns "" when the options go together, else what is wrong.
 std::string conflict(const SendArgs& args) {
   if (!args.port == !args.output) return "give one of --port DEVICE and --output FILE";
-  for (int i = 0; i < 4; i++) {
-    std::string option = "--line" + std::to_string(i + 1);
-    if (args.lines[i] && !args.send_text) return option + ": --no-text sends no screen text";
-    if (args.lines[i] && i >= 2 && !args.four_lines)
-      return option + ": a 2x20 screen has no line " + std::to_string(i + 1);
-  }
+  return lines_conflict(args.run);
+}
+
+// Returns "" with the lines' bytes in <lines>, or why a line cannot be sent as given.
+std::string convert(const RunOptions& run, RunLines* lines) {
+  std::string error = convert_lines(run, lines);
+  if (!error.empty()) return "--codepage '" + shown_text(run.code_page) + "': " + error;
+  for (int i = 0; i < 4; i++)
+    if (!lines->refused[i].empty())
+      return "--line" + std::to_string(i + 1) + " '" + shown_text(*run.lines[i]) +
+             "': " + lines->refused[i];
   return "";
-}
-
-// Returns "" with the four lines' bytes in <lines>, or why a line cannot be sent as given.
-std::string convert_lines(const SendArgs& args, std::string lines[4]) {
-  std::string error;
-  const CodePageTable* page = line_code_page(args.code_page, &error);
-  if (!page) return "--codepage '" + shown_text(args.code_page) + "': " + error;
-  for (int i = 0; i < 4 && error.empty(); i++) {
-    if (!args.lines[i]) continue;
-    error = line_bytes(args.lines[i], *page, &lines[i]);
-    if (!error.empty())
-      error = "--line" + std::to_string(i + 1) + " '" + shown_text(args.lines[i]) + "': " + error;
-  }
-  return error;
-}
-
-// Returns the bytes of the run, in the order the window sends them.
-std::string run_bytes(const SendArgs& args, const std::string lines[4]) {
-  std::string bytes;
-  if (args.send_text) {
-    // Every line was refused beyond 20 bytes, so no line is cut and the code page's
-    // character boundaries do not matter here.
-    const CodePage whole_lines = {SINGLE_BYTE_CODE_PAGE, NULL};
-    bytes += screen_message(lines, args.four_lines, whole_lines);
-    if (args.store) bytes += STORE_COMMAND;
-  }
-  int b = args.brightness;
-  return bytes +
-         configuration_command(brightness_code(b == 25, b == 50, b == 75, b == 100),
-                               startup_flag(args.show_startup), delay_byte(args.delay),
-                               mode_flags(args.old_mode, args.write_protect, args.no_auto_dim));
 }
 
 // Writes <bytes> to standard output or to the file <path>. Returns "" or what failed.
@@ -231,14 +173,15 @@ std::string write_output(const char* path, const std::string& bytes) {
 int send_command(const char* name, int argc, char** argv) {
   SendArgs args;
   bool help = false;
-  std::string lines[4], error = parse_options(argc, argv, OPTIONS, &args, &help);
+  RunLines lines;
+  std::string error = parse_options(argc, argv, OPTIONS, &args, &help);
   if (help) return print_or_fail(name, help_text(name), 1);
   if (error.empty()) error = conflict(args);
-  if (error.empty()) error = convert_lines(args, lines);
+  if (error.empty()) error = convert(args.run, &lines);
   if (!error.empty()) return fail(name, error + " (see " + name + " --help)", 2);
-  std::string bytes = run_bytes(args, lines);
-  error =
-      args.output ? write_output(args.output, bytes) : send_to_line(args.port, args.baud, bytes);
+  std::string bytes = run_bytes(args.run, lines);
+  error = args.output ? write_output(args.output, bytes)
+                      : send_to_line(args.port, args.run.baud, bytes);
   if (!error.empty()) return exit_status(fail(name, error, 1));
   print_error("Configuration complete.\n");
   return exit_status(0);

@@ -1,5 +1,7 @@
 #include "config/command.h"
 
+#include "config/number.h"
+
 const std::string CONFIG_COMMAND_START = "\x1BW";
 const std::string CONFIG_COMMAND_END = "\x80\x80\x80\x80";
 
@@ -24,6 +26,10 @@ unsigned char startup_flag(bool show_startup_screen) { return show_startup_scree
 unsigned char delay_byte(int units) {
   if (units > DELAY_LIMIT) units = DELAY_LIMIT;
   return units <= 0 ? 0x80 : (unsigned char)units;
+}
+
+std::string held_delay_text(const std::string& text) {
+  return read_number(text) > DELAY_LIMIT ? std::to_string(DELAY_LIMIT) : text;
 }
 
 unsigned char mode_flags(bool old_mode, bool write_protect, bool no_auto_dim) {

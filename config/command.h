@@ -24,6 +24,10 @@ unsigned char startup_flag(bool show_startup_screen);
 // 0 or less as 0x80, since the module takes 0x00 for something else.
 unsigned char delay_byte(int units);
 
+// Returns what the delay field holds after an edit left <text> in it: "120" when the number
+// it starts with is above 120 (however it got there: typed, pasted), else <text> as it is.
+std::string held_delay_text(const std::string& text);
+
 // Returns 0x80 plus 0x01 for the old mode, 0x02 for write protection, 0x04 for no auto dim.
 unsigned char mode_flags(bool old_mode, bool write_protect, bool no_auto_dim);
 

@@ -1,13 +1,13 @@
 #include "config/options.h"
 
 #include "config/command.h"
-#include "config/number.h"
 #include "screen/line_editors.h"
 #include "ui/controls.h"
 #include "ui/window.h"
 
 static void hold_delay(int id) {
-  if (read_number(read_text(id)) > DELAY_LIMIT) set_text(id, std::to_string(DELAY_LIMIT));
+  std::string text = read_text(id), held = held_delay_text(text);
+  if (held != text) set_text(id, held);
 }
 
 INT_PTR delay_field_handler(HWND, UINT message, WPARAM wparam, LPARAM) {

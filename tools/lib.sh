@@ -398,10 +398,14 @@ gs_supervise() {
 # or through sudo). Returns non-zero when the installation fails.
 # Usage: gs_install_missing PACKAGE...
 gs_install_missing() {
-    local missing=() p sudo= log
+    local missing=() p sudo= log provided
+    # A package that an installed one provides counts as installed too: a newer nodejs from
+    # elsewhere provides npm, and installing Debian's npm would take that nodejs away.
+    provided=$(dpkg-query -W -f='${db:Status-Abbrev}|${Provides}\n' 2>/dev/null \
+        | sed -n 's/^ii *|//p' | tr ',' '\n' | sed 's/ *(.*//; s/^ *//')
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
-            || missing+=("$p")
+            || grep -qxF "$p" <<<"$provided" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     [ "$(id -u)" = 0 ] || sudo=sudo

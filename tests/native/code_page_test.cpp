@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/code_page.h"
+#include "core/code_page.h"
 
 namespace {
 

@@ -38,6 +38,17 @@ TEST(Command, DelayByteNeverZero) {
   for (const auto& c : cases) EXPECT_EQ(c.byte, delay_byte(c.units)) << "delay " << c.units;
 }
 
+// The window's field and the page's both keep what this gives.
+TEST(Command, DelayFieldHeldAt120) {
+  static const struct {
+    const char *text, *held;
+  } cases[] = {
+      {"", ""},        {"0", "0"},       {"120", "120"},         {"0120", "0120"}, {"121", "120"},
+      {" 130", "120"}, {"120.6", "120"}, {"99999999999", "120"}, {"12a", "12a"},   {"-500", "-500"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.held, held_delay_text(c.text)) << "'" << c.text << "'";
+}
+
 TEST(Command, ModeFlags) {
   for (int bits = 0; bits < 8; bits++) {
     bool old_mode = bits & 1, protect = bits & 2, no_dim = bits & 4;

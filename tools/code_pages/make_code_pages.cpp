@@ -1,4 +1,4 @@
-// Writes the code-page tables of glimmerset send: for every code page it offers, the
+// Writes the tables of the code pages that the lines can be sent in: for every one, the
 // character of each of the 256 bytes, read from the build machine's iconv. Runs on the
 // build machine, so that the program itself needs no iconv: a static binary finds no
 // conversion modules on a device, and another C library converts by other rules (musl
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   }
   std::string text =
       "// Made by tools/code_pages/make_code_pages.cpp from the build machine's iconv.\n"
-      "#include \"cli/code_page.h\"\n\n"
+      "#include \"core/code_page.h\"\n\n"
       "const CodePageTable CODE_PAGE_TABLES[] = {\n";
   int count = 0;
   for (const auto& page : CODE_PAGES) {

@@ -1,4 +1,4 @@
-#include "cli/code_page.h"
+#include "core/code_page.h"
 
 #include <string.h>
 #include <strings.h>

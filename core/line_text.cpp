@@ -1,8 +1,10 @@
-#include "cli/line_text.h"
+#include "core/line_text.h"
 
 #include <stdint.h>
 
-#include "cli/messages.h"
+#include <vector>
+
+#include "core/shown_text.h"
 #include "module/hex.h"
 #include "screen/screen_text.h"
 
@@ -66,4 +68,19 @@ std::string line_bytes(const std::string& text, const CodePageTable& page, std::
   return std::to_string(bytes->size()) + " bytes in " + page.name + ", more than the " +
          std::to_string(SCREEN_WIDTH) + " of a line (\"" + beyond +
          "\" is the first character that does not fit)";
+}
+
+std::string line_cut(const std::string& text, const CodePageTable& page) {
+  std::string bytes;
+  std::vector<size_t> ends;  // where in <text> each character of <bytes> ends
+  for (size_t at = 0, length; at < text.size(); at += length) {
+    uint32_t code = 0;
+    length = utf8_character(text, at, &code);
+    if (length == 0) length = 1;
+    int byte = code_page_byte(page, code);
+    bytes += byte < 0 ? '?' : (char)byte;
+    ends.push_back(at + length);
+  }
+  size_t kept = fit_length(bytes, SCREEN_WIDTH, {SINGLE_BYTE_CODE_PAGE, NULL});
+  return text.substr(0, kept ? ends[kept - 1] : 0);
 }
