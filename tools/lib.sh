@@ -52,11 +52,11 @@ gs_cache_dir() {
     echo "$home/.cache"
 }
 
-# Exports the environment every Wine call needs: the prefix, no debug output, no
-# Mono/Gecko install prompts, no menu entries for the desktop, and the X display. What Wine
-# and the programs around it write (a test display's window manager too) stays beside the
-# prefix: HOME is its folder's "home" and TMPDIR its "tmp", where Debian's Wine makes its
-# server's folder. The X display's key stays the user's.
+# Exports the environment every Wine call needs: the prefix, no debug output (unless
+# WINEDEBUG asks for some), no Mono/Gecko install prompts, no menu entries for the desktop,
+# and the X display. What Wine and the programs around it write (a test display's window
+# manager too) stays beside the prefix: HOME is its folder's "home" and TMPDIR its "tmp",
+# where Debian's Wine makes its server's folder. The X display's key stays the user's.
 # Usage: gs_wine_env PREFIX DISPLAY
 gs_wine_env() {
     local folder
@@ -64,7 +64,7 @@ gs_wine_env() {
     [ -n "${XAUTHORITY:-}" ] || [ ! -f "${HOME:-}/.Xauthority" ] \
         || export XAUTHORITY=$HOME/.Xauthority
     export WINEPREFIX="$1"
-    export WINEDEBUG=-all
+    export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export DISPLAY="$2"
     export HOME=$folder/home TMPDIR=$folder/tmp
@@ -75,12 +75,14 @@ gs_wine_env() {
 # Starts a private Xvfb (1280x1024, no TCP) in a session of its own, writes its pid to
 # PIDFILE and prints its display (":N"). The server picks the first free display number
 # itself and reports it only once it accepts connections (-displayfd), so that two starts at
-# the same moment never end up on one display.
+# the same moment never end up on one display. It never resets: by default an X server
+# starts afresh whenever its last client leaves, and drops a client that connects meanwhile
+# (a program starting while a check of the display has just disconnected).
 # Usage: gs_start_xvfb LOGFILE PIDFILE
 gs_start_xvfb() {
     local log=$1 pidfile=$2 numfile n= i
     numfile=$(gs_temp_file) || return 1
-    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
         3>"$numfile" >"$log" 2>&1 </dev/null &
     echo $! >"$pidfile"
     for i in $(seq 300); do
@@ -160,7 +162,6 @@ gs_strip_wine_dlls() {
 gs_import_reg() {
     local reg=$1 log=$2 here=$PWD code=0
     # regedit takes a Windows path; the folder of the file is reachable as the current one.
-    # No subshell for the change of folder: the step must stay known to this shell's traps.
     cd "$(dirname "$reg")" || return 1
     gs_step --to "$log" wine regedit /S "$(basename "$reg")" || code=$?
     cd "$here" || return 1
@@ -201,9 +202,8 @@ gs_now_ms() {
 
 # Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
 # there; what is left after GRACE ms (default 10000) is killed. The server writes the
-# registry as it ends, so it is given time, except when the user interrupts: then a server
-# that does not answer at once (one still starting, say) is killed. The server's folder in
-# the prefix's "tmp" (gs_wine_env) goes with it.
+# registry as it ends, so it is given time. The server's folder in the prefix's "tmp"
+# (gs_wine_env) goes with it.
 # Usage: gs_stop_wine [GRACE_MS]
 gs_stop_wine() {
     local grace=${1:-10000} tmp end pid
@@ -211,7 +211,7 @@ gs_stop_wine() {
     tmp=$(dirname "$WINEPREFIX")/tmp
     end=$(($(gs_now_ms) + grace))
     # It fails when no server runs, which is fine. In the foreground, so that Ctrl+C reaches
-    # it and the script's trap runs at once.
+    # it.
     TMPDIR=$tmp timeout --foreground "$((grace / 1000)).$((grace % 1000 / 100))" \
         wineserver -k >/dev/null 2>&1 </dev/null || true
     while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
@@ -266,12 +266,11 @@ gs_install_needed() {
 }
 
 # Runs a command in a session of its own, away from the terminal's signals, and waits for
-# it; returns its exit code. The shell runs a signal's trap only after the command in the
-# foreground has ended, and some take long over Ctrl+C or never see it (Wine's programs;
-# timeout, which leaves the terminal's process group): waiting for a job lets the trap run
-# at once, and the supervisor (gs_supervise) then stops the step with the rest. With --to,
-# the command's output goes to FILE: a redirection of the call itself would hold for the
-# trap too, and hide its words from the user.
+# it; returns its exit code. A script that waits in the foreground ends on Ctrl+C only once
+# that command has ended, and some take long over it or never see it (Wine's programs;
+# timeout, which leaves the terminal's process group). Waiting for a job instead, the script
+# ends at once, and the supervisor (gs_supervise) then stops the step with the rest. With
+# --to, the command's output goes to FILE.
 # Usage: gs_step [--to FILE] COMMAND [ARG...]
 gs_step() {
     local code=0
@@ -310,44 +309,6 @@ gs_alive() {
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
 }
 
-# Prints "DEVICE MAJOR:MINOR" for each serial device of the machine (each tty that sysfs
-# gives a device: a UART, a USB adapter) whose file under /dev still leads to it.
-gs_serial_devices() {
-    local device tty number
-    for device in /sys/class/tty/*/device; do
-        tty=${device%/device}
-        number=$(cat "$tty/dev" 2>/dev/null) || continue
-        tty=/dev/${tty##*/}
-        [ -c "$tty" ] && [ "$(stat -c %Hr:%Lr "$tty")" = "$number" ] && echo "$tty $number"
-    done
-}
-
-# Runs the command anew in a mount namespace of its own in which every serial device of the
-# machine is /dev/null, but those whose files GS_KEEP_SERIAL names (space-separated): Wine
-# hands the first device it finds a COM number of its own (COM256, which no port list can
-# claim), and nothing the user did not name may reach the machine's hardware. Only as root,
-# which can open any device and make mount namespaces; a user can open only the devices the
-# system grants, and gs_reachable_serial names those. Returns at once when there is nothing
-# left to hide, as in the namespace.
-# Usage: gs_hide_serial_devices "$@"
-gs_hide_serial_devices() {
-    local hide=() tty number
-    [ "$(id -u)" = 0 ] || return 0
-    while read -r tty number; do
-        [[ " ${GS_KEEP_SERIAL:-} " == *" $tty "* ]] || hide+=("$tty")
-    done < <(gs_serial_devices)
-    [ ${#hide[@]} -gt 0 ] && unshare --mount --propagation private true 2>/dev/null || return 0
-    exec unshare --mount --propagation private bash -c '
-        count=$1
-        shift
-        for tty in "${@:1:count}"; do
-            mount --bind /dev/null "$tty" \
-                || { echo "$0: cannot hide the serial device $tty" >&2; exit 1; }
-        done
-        shift "$count"
-        exec "$@"' "$GS_COMMAND" "${#hide[@]}" "${hide[@]}" "$GS_TOOLS/${0##*/}" "$@"
-}
-
 # Mounts a fresh, empty /tmp (a tmpfs) in this process's mount namespace, which must be one
 # of its own; the folder KEEP (the checkout, say) stays where it is when it lies under /tmp.
 # X servers stay reachable: their sockets are also abstract ones, which do not live in /tmp.
@@ -380,16 +341,19 @@ gs_reachable_serial() {
 }
 
 # Runs the command anew under tools/supervisor.py, unless it already runs there, with the
-# machine's serial devices hidden (gs_hide_serial_devices); the supervisor stops everything
-# the command started when it ends, Ctrl+C or not (see there). Call it once the arguments
-# are known to be good, before anything is started.
-# Usage: gs_supervise "$@"
+# machine's serial devices hidden (but those that GS_KEEP_SERIAL names) and the supervisor's
+# OPTIONs (--lock FILE TEXT, --time-limit SECONDS): the supervisor stops everything the
+# command started when it ends, Ctrl+C or not (see there). Call it once the arguments are
+# known to be good, before anything is started. Usage: gs_supervise [OPTION...] -- "$@"
 gs_supervise() {
+    local options=()
+    while [ "$1" != -- ]; do options+=("$1"); shift; done
+    shift
     [ "${GS_SUPERVISOR:-}" != "$PPID" ] || return 0
-    gs_hide_serial_devices "$@"
     # Debian's Python, which tools/packages installs, not one that PATH may find first.
     [ -x /usr/bin/python3 ] || gs_install_missing python3 || exit 1
-    exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" "$GS_COMMAND" "$GS_TOOLS/${0##*/}" "$@"
+    exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" --hide-serial "${options[@]}" "$GS_COMMAND" \
+        "$GS_TOOLS/${0##*/}" "$@"
 }
 
 # Installs those of the given Debian packages that are missing (non-interactive; as root,
