@@ -283,6 +283,48 @@ gs_step() {
     return "$code"
 }
 
+# Starts a test run's record of its steps in build/logs/ (their output, and what failed),
+# unless a command around this one keeps it already (tools/static-test under tools/test).
+gs_test_run() {
+    [ -z "${GS_TEST_LOGS:-}" ] || return 0
+    export GS_TEST_LOGS GS_TEST_RUN_OWNER=$$
+    GS_TEST_LOGS=$(dirname "$GS_TOOLS")/build/logs
+    rm -rf "$GS_TEST_LOGS"
+    mkdir -p "$GS_TEST_LOGS"
+    : >"$GS_TEST_LOGS/failed"
+}
+
+# Runs COMMAND as the step NAME of the test run: its output on the terminal and in
+# build/logs/NAME.log. A failure is noted for gs_test_summary, with the tests that failed
+# when the step ran the tests of the build folder DIR. Returns the command's exit code.
+# Usage: gs_test_step NAME [--tests DIR] COMMAND [ARG...]
+gs_test_step() {
+    local name=$1 log=$GS_TEST_LOGS/$1.log dir= code line failed
+    shift
+    [ "$1" != --tests ] || { dir=$2/Testing/Temporary; shift 2; rm -f "$dir/LastTestsFailed.log"; }
+    gs_step "$@" 2>&1 | tee "$log"
+    code=${PIPESTATUS[0]}
+    [ "$code" = 0 ] && return 0
+    line="$name: exit code $code; its output: $log"
+    failed=$(cut -d: -f2- "$dir/LastTestsFailed.log" 2>/dev/null | paste -sd ' ')
+    [ -z "$failed" ] || line+="; the tests that failed: $failed (ctest's log: $dir/LastTest.log)"
+    echo "$line" >>"$GS_TEST_LOGS/failed"
+    return "$code"
+}
+
+# Ends the test run that this command began (gs_test_run): prints every step that failed,
+# or that all passed. Returns 1 when a step failed; 0 too in a command within a run.
+gs_test_summary() {
+    [ "${GS_TEST_RUN_OWNER:-}" = $$ ] || return 0
+    if [ ! -s "$GS_TEST_LOGS/failed" ]; then
+        echo "== every step passed"
+        return 0
+    fi
+    echo "== $(wc -l <"$GS_TEST_LOGS/failed") steps failed:"
+    sed 's/^/  /' "$GS_TEST_LOGS/failed"
+    return 1
+}
+
 # Reads what the system tells of process PID into the array STAT: the fields of
 # /proc/PID/stat after the program's name, so STAT[0] is the state (Z for a zombie),
 # STAT[2] the process group and STAT[19] the start time. Returns 1 when there is no PID.
