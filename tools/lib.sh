@@ -52,11 +52,11 @@ gs_cache_dir() {
     echo "$home/.cache"
 }
 
-# Exports the environment every Wine call needs: the prefix, no debug output, no
-# Mono/Gecko install prompts, no menu entries for the desktop, and the X display. What Wine
-# and the programs around it write (a test display's window manager too) stays beside the
-# prefix: HOME is its folder's "home" and TMPDIR its "tmp", where Debian's Wine makes its
-# server's folder. The X display's key stays the user's.
+# Exports the environment every Wine call needs: the prefix, no debug output (unless
+# WINEDEBUG asks for some), no Mono/Gecko install prompts, no menu entries for the desktop,
+# and the X display. What Wine and the programs around it write (a test display's window
+# manager too) stays beside the prefix: HOME is its folder's "home" and TMPDIR its "tmp",
+# where Debian's Wine makes its server's folder. The X display's key stays the user's.
 # Usage: gs_wine_env PREFIX DISPLAY
 gs_wine_env() {
     local folder
@@ -64,7 +64,7 @@ gs_wine_env() {
     [ -n "${XAUTHORITY:-}" ] || [ ! -f "${HOME:-}/.Xauthority" ] \
         || export XAUTHORITY=$HOME/.Xauthority
     export WINEPREFIX="$1"
-    export WINEDEBUG=-all
+    export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export DISPLAY="$2"
     export HOME=$folder/home TMPDIR=$folder/tmp
@@ -162,7 +162,6 @@ gs_strip_wine_dlls() {
 gs_import_reg() {
     local reg=$1 log=$2 here=$PWD code=0
     # regedit takes a Windows path; the folder of the file is reachable as the current one.
-    # No subshell for the change of folder: the step must stay known to this shell's traps.
     cd "$(dirname "$reg")" || return 1
     gs_step --to "$log" wine regedit /S "$(basename "$reg")" || code=$?
     cd "$here" || return 1
@@ -203,9 +202,8 @@ gs_now_ms() {
 
 # Stops the Wine server of the prefix of gs_wine_env, and with it every Windows process
 # there; what is left after GRACE ms (default 10000) is killed. The server writes the
-# registry as it ends, so it is given time, except when the user interrupts: then a server
-# that does not answer at once (one still starting, say) is killed. The server's folder in
-# the prefix's "tmp" (gs_wine_env) goes with it.
+# registry as it ends, so it is given time. The server's folder in the prefix's "tmp"
+# (gs_wine_env) goes with it.
 # Usage: gs_stop_wine [GRACE_MS]
 gs_stop_wine() {
     local grace=${1:-10000} tmp end pid
@@ -213,7 +211,7 @@ gs_stop_wine() {
     tmp=$(dirname "$WINEPREFIX")/tmp
     end=$(($(gs_now_ms) + grace))
     # It fails when no server runs, which is fine. In the foreground, so that Ctrl+C reaches
-    # it and the script's trap runs at once.
+    # it.
     TMPDIR=$tmp timeout --foreground "$((grace / 1000)).$((grace % 1000 / 100))" \
         wineserver -k >/dev/null 2>&1 </dev/null || true
     while [ -n "$(gs_wine_pids)" ] && (($(gs_now_ms) < end)); do sleep 0.05; done
@@ -268,12 +266,11 @@ gs_install_needed() {
 }
 
 # Runs a command in a session of its own, away from the terminal's signals, and waits for
-# it; returns its exit code. The shell runs a signal's trap only after the command in the
-# foreground has ended, and some take long over Ctrl+C or never see it (Wine's programs;
-# timeout, which leaves the terminal's process group): waiting for a job lets the trap run
-# at once, and the supervisor (gs_supervise) then stops the step with the rest. With --to,
-# the command's output goes to FILE: a redirection of the call itself would hold for the
-# trap too, and hide its words from the user.
+# it; returns its exit code. A script that waits in the foreground ends on Ctrl+C only once
+# that command has ended, and some take long over it or never see it (Wine's programs;
+# timeout, which leaves the terminal's process group). Waiting for a job instead, the script
+# ends at once, and the supervisor (gs_supervise) then stops the step with the rest. With
+# --to, the command's output goes to FILE.
 # Usage: gs_step [--to FILE] COMMAND [ARG...]
 gs_step() {
     local code=0
@@ -284,6 +281,48 @@ gs_step() {
     fi
     wait "$!" || code=$?
     return "$code"
+}
+
+# Starts a test run's record of its steps in build/logs/ (their output, and what failed),
+# unless a command around this one keeps it already (tools/static-test under tools/test).
+gs_test_run() {
+    [ -z "${GS_TEST_LOGS:-}" ] || return 0
+    export GS_TEST_LOGS GS_TEST_RUN_OWNER=$$
+    GS_TEST_LOGS=$(dirname "$GS_TOOLS")/build/logs
+    rm -rf "$GS_TEST_LOGS"
+    mkdir -p "$GS_TEST_LOGS"
+    : >"$GS_TEST_LOGS/failed"
+}
+
+# Runs COMMAND as the step NAME of the test run: its output on the terminal and in
+# build/logs/NAME.log. A failure is noted for gs_test_summary, with the tests that failed
+# when the step ran the tests of the build folder DIR. Returns the command's exit code.
+# Usage: gs_test_step NAME [--tests DIR] COMMAND [ARG...]
+gs_test_step() {
+    local name=$1 log=$GS_TEST_LOGS/$1.log dir= code line failed
+    shift
+    [ "$1" != --tests ] || { dir=$2/Testing/Temporary; shift 2; rm -f "$dir/LastTestsFailed.log"; }
+    gs_step "$@" 2>&1 | tee "$log"
+    code=${PIPESTATUS[0]}
+    [ "$code" = 0 ] && return 0
+    line="$name: exit code $code; its output: $log"
+    failed=$(cut -d: -f2- "$dir/LastTestsFailed.log" 2>/dev/null | paste -sd ' ')
+    [ -z "$failed" ] || line+="; the tests that failed: $failed (ctest's log: $dir/LastTest.log)"
+    echo "$line" >>"$GS_TEST_LOGS/failed"
+    return "$code"
+}
+
+# Ends the test run that this command began (gs_test_run): prints every step that failed,
+# or that all passed. Returns 1 when a step failed; 0 too in a command within a run.
+gs_test_summary() {
+    [ "${GS_TEST_RUN_OWNER:-}" = $$ ] || return 0
+    if [ ! -s "$GS_TEST_LOGS/failed" ]; then
+        echo "== every step passed"
+        return 0
+    fi
+    echo "== $(wc -l <"$GS_TEST_LOGS/failed") steps failed:"
+    sed 's/^/  /' "$GS_TEST_LOGS/failed"
+    return 1
 }
 
 # Reads what the system tells of process PID into the array STAT: the fields of
@@ -310,44 +349,6 @@ gs_alive() {
     gs_running "$1" || return 1
     cmdline=$(tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline") || return 1
     [ -z "$cmdline" ] || grep -q -- "$2" <<<"$cmdline"
-}
-
-# Prints "DEVICE MAJOR:MINOR" for each serial device of the machine (each tty that sysfs
-# gives a device: a UART, a USB adapter) whose file under /dev still leads to it.
-gs_serial_devices() {
-    local device tty number
-    for device in /sys/class/tty/*/device; do
-        tty=${device%/device}
-        number=$(cat "$tty/dev" 2>/dev/null) || continue
-        tty=/dev/${tty##*/}
-        [ -c "$tty" ] && [ "$(stat -c %Hr:%Lr "$tty")" = "$number" ] && echo "$tty $number"
-    done
-}
-
-# Runs the command anew in a mount namespace of its own in which every serial device of the
-# machine is /dev/null, but those whose files GS_KEEP_SERIAL names (space-separated): Wine
-# hands the first device it finds a COM number of its own (COM256, which no port list can
-# claim), and nothing the user did not name may reach the machine's hardware. Only as root,
-# which can open any device and make mount namespaces; a user can open only the devices the
-# system grants, and gs_reachable_serial names those. Returns at once when there is nothing
-# left to hide, as in the namespace.
-# Usage: gs_hide_serial_devices "$@"
-gs_hide_serial_devices() {
-    local hide=() tty number
-    [ "$(id -u)" = 0 ] || return 0
-    while read -r tty number; do
-        [[ " ${GS_KEEP_SERIAL:-} " == *" $tty "* ]] || hide+=("$tty")
-    done < <(gs_serial_devices)
-    [ ${#hide[@]} -gt 0 ] && unshare --mount --propagation private true 2>/dev/null || return 0
-    exec unshare --mount --propagation private bash -c '
-        count=$1
-        shift
-        for tty in "${@:1:count}"; do
-            mount --bind /dev/null "$tty" \
-                || { echo "$0: cannot hide the serial device $tty" >&2; exit 1; }
-        done
-        shift "$count"
-        exec "$@"' "$GS_COMMAND" "${#hide[@]}" "${hide[@]}" "$GS_TOOLS/${0##*/}" "$@"
 }
 
 # Mounts a fresh, empty /tmp (a tmpfs) in this process's mount namespace, which must be one
@@ -382,16 +383,19 @@ gs_reachable_serial() {
 }
 
 # Runs the command anew under tools/supervisor.py, unless it already runs there, with the
-# machine's serial devices hidden (gs_hide_serial_devices); the supervisor stops everything
-# the command started when it ends, Ctrl+C or not (see there). Call it once the arguments
-# are known to be good, before anything is started.
-# Usage: gs_supervise "$@"
+# machine's serial devices hidden (but those that GS_KEEP_SERIAL names) and the supervisor's
+# OPTIONs (--lock FILE TEXT, --time-limit SECONDS): the supervisor stops everything the
+# command started when it ends, Ctrl+C or not (see there). Call it once the arguments are
+# known to be good, before anything is started. Usage: gs_supervise [OPTION...] -- "$@"
 gs_supervise() {
+    local options=()
+    while [ "$1" != -- ]; do options+=("$1"); shift; done
+    shift
     [ "${GS_SUPERVISOR:-}" != "$PPID" ] || return 0
-    gs_hide_serial_devices "$@"
     # Debian's Python, which tools/packages installs, not one that PATH may find first.
     [ -x /usr/bin/python3 ] || gs_install_missing python3 || exit 1
-    exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" "$GS_COMMAND" "$GS_TOOLS/${0##*/}" "$@"
+    exec /usr/bin/python3 "$GS_TOOLS/supervisor.py" --hide-serial "${options[@]}" "$GS_COMMAND" \
+        "$GS_TOOLS/${0##*/}" "$@"
 }
 
 # Installs those of the given Debian packages that are missing (non-interactive; as root,

@@ -1,7 +1,16 @@
 #!/usr/bin/python3
 """Runs a command of tools/ so that it ends, with everything it started, however it ends.
 
-usage: tools/supervisor.py NAME COMMAND [ARG...]
+usage: tools/supervisor.py [OPTION...] NAME COMMAND [ARG...]
+
+  --hide-serial      as root, run in a mount namespace of its own where every serial device
+                     of the machine (each tty that sysfs gives a device) is /dev/null, but
+                     those whose files GS_KEEP_SERIAL names (space-separated), which the
+                     user asked for
+  --lock FILE TEXT   one run at a time: hold a lock on FILE for the whole run, with TEXT
+                     (what this run does) for the one that finds it held and exits 1
+  --time-limit SECONDS
+                     stop the command once it has run that long, as SIGTERM would
 
 The command runs as this process's child in the same process group, so that Ctrl+C on the
 terminal reaches it as before and sudo can still ask for a password there. This process is
@@ -11,22 +20,33 @@ of its own (an X server, Wine's server) stays a descendant of it when its parent
 After SIGINT, SIGTERM or SIGHUP (passed on to the command, which may not have had it) the
 command has COMMAND_GRACE seconds to stop what it started. A signal that this process was
 started to ignore stays ignored, for it and the command: a command in the background of a
-script keeps out of the script's Ctrl+C, one under nohup outlives its terminal. Once the command has ended, or
-that time has passed, every descendant still running gets SIGTERM, and SIGKILL
-TERM_GRACE seconds later. Exits with the command's exit code, or 130 (SIGINT) or 143 when
-the command had to be stopped. NAME begins the lines it prints (on standard error).
+script keeps out of the script's Ctrl+C, one under nohup outlives its terminal. Once the
+command has ended, or that time has passed, every descendant still running gets SIGTERM,
+and SIGKILL TERM_GRACE seconds later. Exits with the command's exit code, or 130 (SIGINT)
+or 143 when the command had to be stopped. NAME begins the lines it prints (on standard
+error).
+
+Wine hands the first serial device it finds a COM number of its own (COM256, which no port
+list can claim), so nothing that runs Wine may see the machine's devices unless the user
+named them. A user other than root can open only the devices the system grants; there the
+devices stay as they are.
 
 The shell cannot do this itself: bash's "wait" may reap a job and then, as a trapped signal
 arrives, leave before it records that the job ended; a later "wait" for that job blocks until
 some other child ends.
 """
 import ctypes
+import fcntl
+import glob
 import os
 import signal
+import stat
 import sys
 import time
 
 PR_SET_CHILD_SUBREAPER = 36
+CLONE_NEWNS = 0x00020000
+MS_BIND, MS_REC, MS_PRIVATE = 0x1000, 0x4000, 0x40000
 # The signals that stop the command, unless this process was started to ignore them.
 STOP_SIGNALS = {
     number
@@ -35,15 +55,69 @@ STOP_SIGNALS = {
 }
 WATCHED = STOP_SIGNALS | {signal.SIGCHLD}
 EXIT_CODE = {signal.SIGINT: 130, signal.SIGTERM: 143, signal.SIGHUP: 143}
+STOP_WORDS = {signal.SIGINT: "interrupted", signal.SIGTERM: "stopped", signal.SIGHUP: "stopped"}
 # Seconds the command has after a signal to stop what it started, and seconds that what is
 # left has after SIGTERM: together well within the 2 s a user waits after Ctrl+C.
 COMMAND_GRACE = 1.0
 TERM_GRACE = 0.5
+LIBC = ctypes.CDLL(None, use_errno=True)
 
 
 def say(name, text):
     """Prints one line on standard error. Returns nothing."""
     print(f"{name}: {text}", file=sys.stderr, flush=True)
+
+
+def serial_devices():
+    """Returns the files under /dev that lead to a serial device of the machine: a tty that
+    sysfs gives a device (a UART, a USB adapter), by its device number."""
+    found = []
+    for device in sorted(glob.glob("/sys/class/tty/*/device")):
+        tty = os.path.dirname(device)
+        path = "/dev/" + os.path.basename(tty)
+        try:
+            with open(f"{tty}/dev") as number:
+                wanted = number.read().strip()
+            info = os.stat(path)
+        except OSError:
+            continue
+        if stat.S_ISCHR(info.st_mode) and wanted == f"{os.major(info.st_rdev)}:{os.minor(info.st_rdev)}":
+            found.append(path)
+    return found
+
+
+def hide_serial_devices(name, keep):
+    """As root, moves this process into a mount namespace of its own where every serial
+    device but those in KEEP is /dev/null. Returns nothing; exits 1 when a device cannot be
+    hidden. Where no namespace can be made, everything stays as it is (tools/winenv then
+    names a device that Wine could reach)."""
+    hide = [path for path in serial_devices() if os.path.realpath(path) not in keep]
+    if not hide or os.geteuid() != 0 or LIBC.unshare(CLONE_NEWNS) != 0:
+        return
+    if LIBC.mount(b"none", b"/", None, MS_REC | MS_PRIVATE, None) != 0:
+        say(name, f"cannot make the mounts private: {os.strerror(ctypes.get_errno())}")
+        sys.exit(1)
+    for path in hide:
+        if LIBC.mount(b"/dev/null", path.encode(), None, MS_BIND, None) != 0:
+            say(name, f"cannot hide the serial device {path}: {os.strerror(ctypes.get_errno())}")
+            sys.exit(1)
+
+
+def take_lock(name, path, text):
+    """Takes the lock on the file PATH for as long as this process lives, and writes who holds
+    it there. Returns nothing; exits 1, naming the holder, when another run holds it."""
+    try:
+        lock = os.open(path, os.O_RDWR | os.O_CREAT, 0o644)
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        holder = os.read(lock, 4096).decode(errors="replace").strip() or "pid unknown"
+        say(name, f"another {name} is using {os.path.dirname(path)} ({holder})")
+        sys.exit(1)
+    except OSError as error:
+        say(name, f"cannot take the lock {path}: {error.strerror}")
+        sys.exit(1)
+    os.ftruncate(lock, 0)
+    os.write(lock, f"pid {os.getpid()}, since {time.strftime('%H:%M:%S')}: {text}\n".encode())
 
 
 def start(argv):
@@ -95,8 +169,8 @@ def living_parents():
         if not entry.isdigit():
             continue
         try:
-            with open(f"/proc/{entry}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
+            with open(f"/proc/{entry}/stat") as stat_file:
+                fields = stat_file.read().rsplit(")", 1)[1].split()
         except (OSError, IndexError):
             continue
         if fields[0] != "Z" or not ended(entry):
@@ -157,26 +231,31 @@ def stop_everything(command):
     return names
 
 
-def supervise(name, argv):
-    """Runs the command to its end, or until it has had COMMAND_GRACE s after a signal, then
-    stops whatever is left. Returns the exit code."""
-    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+def supervise(name, argv, time_limit):
+    """Runs the command to its end, or until it has had COMMAND_GRACE s after a signal or
+    after TIME_LIMIT s (None: no limit), then stops whatever is left. Returns the exit code."""
+    LIBC.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
     signal.pthread_sigmask(signal.SIG_BLOCK, WATCHED)
     os.environ["GS_SUPERVISOR"] = str(os.getpid())
     command = start(argv)
+    limit = None if time_limit is None else time.monotonic() + time_limit
     code = caught = deadline = None
     while code is None and (deadline is None or time.monotonic() < deadline):
         info = signal.sigtimedwait(WATCHED, 0.1)
-        if info and info.si_signo in STOP_SIGNALS:
-            signal_all([command], info.si_signo)
+        number = info.si_signo if info and info.si_signo in STOP_SIGNALS else None
+        why = STOP_WORDS.get(number)
+        if number is None and caught is None and limit is not None and time.monotonic() > limit:
+            number, why = signal.SIGTERM, f"took longer than {time_limit:g} s"
+        if number is not None:
+            signal_all([command], number)
             if caught is None:
-                caught = info.si_signo
+                caught = number
                 deadline = time.monotonic() + COMMAND_GRACE
+                say(name, f"{why}; stopping what it started")
         code = reap(command)
     if code is None:
         # It has had its time; what it started has its own below.
         signal_all([command], signal.SIGKILL)
-        say(name, f"did not stop within {COMMAND_GRACE:g} s; stopping what it started")
         code = EXIT_CODE[caught]
     names = stop_everything(command)
     if names and not caught:
@@ -184,14 +263,39 @@ def supervise(name, argv):
     return code
 
 
+def parse(args):
+    """Returns (options, name, command) from the arguments, or exits 2 with the usage."""
+    options = {"hide": False, "lock": None, "limit": None}
+    while args and args[0].startswith("--"):
+        option, args = args[0], args[1:]
+        try:
+            if option == "--hide-serial":
+                options["hide"] = True
+            elif option == "--lock":
+                options["lock"] = (args.pop(0), args.pop(0))
+            elif option == "--time-limit":
+                options["limit"] = float(args.pop(0))
+            else:
+                raise ValueError(option)
+        except (IndexError, ValueError):
+            args = []
+    if len(args) < 2:
+        print(__doc__.strip().splitlines()[2], file=sys.stderr)
+        sys.exit(2)
+    return options, args[0], args[1:]
+
+
 def main():
     if len(sys.argv) == 2 and sys.argv[1] in ("-h", "--help"):
         print(__doc__.strip())
         return 0
-    if len(sys.argv) < 3:
-        print(__doc__.strip().splitlines()[2], file=sys.stderr)
-        return 2
-    return supervise(sys.argv[1], sys.argv[2:])
+    options, name, command = parse(sys.argv[1:])
+    if options["hide"]:
+        keep = {os.path.realpath(path) for path in os.environ.get("GS_KEEP_SERIAL", "").split()}
+        hide_serial_devices(name, keep)
+    if options["lock"]:
+        take_lock(name, *options["lock"])
+    return supervise(name, command, options["limit"])
 
 
 if __name__ == "__main__":
