@@ -44,9 +44,6 @@ wait_for() {
 in_use() { ls -l /proc/[0-9]*/fd 2>/dev/null | grep -q " -> $1\$"; }
 free() { ! in_use "$1"; }
 
-# Returns true once the child PID has ended (it is left as a zombie until "wait").
-ended() { [ ! -e "/proc/$1" ] || [ "$(cut -d' ' -f3 "/proc/$1/stat")" = Z ]; }
-
 # Prints "@@ KIND LINE" for each line of FILE.
 report() {
     while IFS= read -r line || [ -n "$line" ]; do echo "@@ $1 $line"; done <"$2"
@@ -198,9 +195,9 @@ case_unplug() {
 RANDOM=$1
 shift
 row=0
-for line in "$@"; do
+for words in "$@"; do
     row=$((row + 1))
-    eval "set -- $line"
+    eval "set -- $words"
     driver=$1 kind=$2 device=$3
     shift 3
     echo "@@ case $row"
