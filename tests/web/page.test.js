@@ -86,16 +86,19 @@ let browser, home;
 async function launch() {
   const flags = ["--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
     "--disable-component-update", "--disable-sync"];
+  // A browser writes into its home folder (a profile, crash reports, settings): one of its
+  // own, so that nothing lands in the user's.
+  home = fs.mkdtempSync(path.join(os.tmpdir(), ENGINE + "-home-"));
+  const env = { ...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, ".config"),
+    XDG_CACHE_HOME: path.join(home, ".cache"), XDG_DATA_HOME: path.join(home, ".local/share") };
   if (ENGINE === "chromium") {
     const { chromium } = require("playwright-core");
-    browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: flags });
+    browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: flags, env });
     return;
   }
   const puppeteer = require("puppeteer-core");
-  // Firefox writes a profile into its home folder.
-  home = fs.mkdtempSync(path.join(os.tmpdir(), "firefox-home-"));
   browser = await puppeteer.launch({ browser: "firefox", executablePath: "/usr/bin/firefox-esr",
-    headless: true, env: { ...process.env, HOME: home } });
+    headless: true, env });
 }
 
 async function openPage(serial) {
