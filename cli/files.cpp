@@ -1,13 +1,32 @@
 #include "cli/files.h"
+#include "cli/posix.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <functional>
 
 namespace {
+
+const struct {
+  int error;
+  const char* cause;
+} CAUSES[] = {
+    {ENOENT, "no such file or folder"},
+    {EACCES, "permission denied"},
+    {EPERM, "permission denied"},
+    {EISDIR, "is a folder"},
+    {ENOTDIR, "a part of the path is no folder"},
+    {ENOSPC, "no space left on the device"},
+    {EROFS, "read-only file system"},
+    {EFBIG, "the file is too large"},
+    {ENAMETOOLONG, "the name is too long"},
+    {EIO, "input/output error"},
+};
 
 // Makes something new beside <path> with <make>, under a name that nothing had (<make>
 // fails with EEXIST for a name that is taken). Returns the name, or "" with errno.
@@ -34,6 +53,16 @@ bool rename_over(const std::string& temp, const std::string& path) {
 }
 
 }  // namespace
+
+std::string file_cause(int error) {
+  for (const auto& c : CAUSES)
+    if (c.error == error) return c.cause;
+  std::string cause = strerror(error);
+  if (!cause.empty()) cause[0] = (char)tolower((unsigned char)cause[0]);
+  return cause;
+}
+
+std::string last_file_cause() { return file_cause(errno); }
 
 FILE* open_file(const char* path, const char* mode) { return fopen(path, mode); }
 

@@ -1,19 +1,11 @@
 #include "cli/files.h"
 
-#include <errno.h>
+#include <stdlib.h>
 #include <windows.h>
 
 #include "cli/windows_text.h"
 
 namespace {
-
-// Sets errno for the Windows error <error>, for the messages that every system shares.
-void set_errno(DWORD error) {
-  errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND     ? ENOENT
-          : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
-          : error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL      ? ENOSPC
-                                                                             : EIO;
-}
 
 // Creates a new file beside <path>, under a name that nothing had. Returns its handle and
 // name, or INVALID_HANDLE_VALUE.
@@ -39,7 +31,7 @@ bool write_whole(const std::string& path, const std::string& bytes) {
   WideText temp;
   HANDLE file = create_beside(path, &temp);
   if (file == INVALID_HANDLE_VALUE) {
-    set_errno(GetLastError());
+    _doserrno = GetLastError();
     return false;
   }
   DWORD written = 0;
@@ -50,6 +42,10 @@ bool write_whole(const std::string& path, const std::string& bytes) {
   if (ok && MoveFileExW(temp.data(), wide_of(path).data(), MOVEFILE_REPLACE_EXISTING)) return true;
   if (ok) error = GetLastError();
   DeleteFileW(temp.data());
-  set_errno(error);
+  _doserrno = error;
   return false;
 }
+
+// The C library keeps the system's error of its own failed calls in _doserrno, beside the
+// errno it makes of it, and write_whole keeps its own there.
+std::string last_file_cause() { return windows_cause(_doserrno); }

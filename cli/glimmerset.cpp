@@ -1,12 +1,10 @@
 #include "cli/glimmerset.h"
 
-#include <string.h>
-#include <strings.h>
-
 #include <string>
 
 #include "cli/messages.h"
 #include "cli/module_command.h"
+#include "cli/options.h"
 #include "cli/port_list.h"
 #include "cli/process.h"
 #include "cli/send.h"
@@ -28,40 +26,32 @@ const char HELP[] =
     "\n"
     "glimmerset COMMAND --help describes each command.\n";
 
-// Returns true when <path> names this program: "glimmerset", or on Windows
-// "C:\...\glimmerset.com" in any case.
-bool is_ours(const char* path) {
-  const char* base = path;
-  for (const char* at = path; *at; at++)
-    if (*at == '/' || *at == '\\') base = at + 1;
-  size_t length = strcspn(base, ".");
-  return length == strlen("glimmerset") && !strncasecmp(base, "glimmerset", length) &&
-         (!base[length] || !strcasecmp(base + length, ".com") ||
-          !strcasecmp(base + length, ".exe"));
-}
-
-// Returns the command as the user typed it: "glimmerset send", or the name of a wrapper that
-// runs the program under another name (argv[0]).
-std::string command_name(const char* argv0, const char* command) {
-  return is_ours(argv0) ? std::string("glimmerset ") + command : std::string(argv0);
-}
+// The subcommands. Each is named "glimmerset COMMAND" in its messages, whatever the program's
+// file is called (a static program handed out as glimmerset-1.1-linux-aarch64, say).
+const struct {
+  const char* name;
+  int (*run)(const char* name, int argc, char** argv);
+} COMMANDS[] = {
+    {"send", send_command},
+    {"module", module_command},
+    {"ports", ports_command},
+};
 
 }  // namespace
 
 int run_glimmerset(int argc, char** argv) {
   std::string first = argc > 1 ? argv[1] : "";
   if (first == "--help" || first == "-h") return print_or_fail("glimmerset", HELP, 1);
-  if (first == "--version")
+  if (first == "--version" && argc == 2)
     return print_or_fail("glimmerset", "glimmerset " GLIMMERSET_VERSION "\n", 1);
-  if (first == "send" || first == "module" || first == "ports") {
-    std::string name = command_name(argv[0], argv[1]);
-    int (*command)(const char*, int, char**) = first == "send"     ? send_command
-                                               : first == "module" ? module_command
-                                                                   : ports_command;
-    return command(name.c_str(), argc - 2, argv + 2);
-  }
-  return fail("glimmerset",
-              first.empty() ? "no command given (see glimmerset --help)"
-                            : "unknown command '" + shown_text(first) + "' (see glimmerset --help)",
-              2);
+  for (const auto& command : COMMANDS)
+    if (first == command.name) {
+      std::string name = std::string("glimmerset ") + command.name;
+      return command.run(name.c_str(), argc - 2, argv + 2);
+    }
+  std::string wrong = first.empty()              ? "no command given"
+                      : first == "--version"     ? not_taken(argv[2], false)
+                      : first.compare(0, 1, "-") ? "unknown command '" + shown_text(first) + "'"
+                                                 : not_taken(first, false);
+  return fail("glimmerset", wrong + " (see glimmerset --help)", 2);
 }

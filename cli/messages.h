@@ -1,11 +1,7 @@
-// The words of glimmerset's messages: the causes of failed calls, in lower-case words of ours,
-// and how a message reaches the user.
+// How a message of glimmerset reaches the user.
 #pragma once
 
 #include <string>
-
-// Returns the cause of a failed call on a file from its errno.
-std::string file_cause(int error);
 
 // Says "<name>: <message>" on standard error, unless the reader of standard output has gone.
 // Returns <code>.

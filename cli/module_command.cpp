@@ -60,7 +60,7 @@ std::string help_text(const char* name) {
   std::string n = name,
               usage = "usage: " + n +
                       " [--lines 4|2] [--json] [--png FILE] [--state FILE] --read FILE|-\n";
-  if (!LIVE_LINES) return usage + "\n" + HELP + READ_ONLY_HELP;
+  if (!LIVE_MODE) return usage + "\n" + HELP + READ_ONLY_HELP;
   return usage + "       " + n +
          " [--lines 4|2] [--png FILE] [--state FILE] [--link PATH | --device DEV]\n" + "       " +
          n + " --hex [--link PATH | --device DEV]\n" +
@@ -76,35 +76,22 @@ const char* set_lines(ModuleArgs* a, const char* v) {
   return NULL;
 }
 
-// Sets the file or device option <TARGET> to the value.
-template <const char* ModuleArgs::*TARGET>
-const char* set_path(ModuleArgs* a, const char* v) {
-  a->*TARGET = v;
-  return *v ? NULL : "must not be empty";
-}
-
-template <bool ModuleArgs::*FLAG>
-const char* set_flag(ModuleArgs* a, const char*) {
-  a->*FLAG = true;
-  return NULL;
-}
-
 const Option<ModuleArgs> OPTIONS[] = {
     {"--lines", true, set_lines},
     {"--json", false, set_flag<&ModuleArgs::json>},
     {"--hex", false, set_flag<&ModuleArgs::hex>},
-    {"--png", true, set_path<&ModuleArgs::png>},
-    {"--state", true, set_path<&ModuleArgs::state>},
-    {"--read", true, set_path<&ModuleArgs::read>},
-    {"--link", true, set_path<&ModuleArgs::link>},
-    {"--device", true, set_path<&ModuleArgs::device>},
-    {"--capture", true, set_path<&ModuleArgs::capture>},
+    {"--png", true, set_text<&ModuleArgs::png>},
+    {"--state", true, set_text<&ModuleArgs::state>},
+    {"--read", true, set_text<&ModuleArgs::read>},
+    {"--link", true, set_text<&ModuleArgs::link>},
+    {"--device", true, set_text<&ModuleArgs::device>},
+    {"--capture", true, set_text<&ModuleArgs::capture>},
 };
 
 // Returns the error for options that do not go together, or "".
 std::string conflict(const ModuleArgs& args) {
   bool live = args.hex || args.link || args.device || args.capture;
-  if (!LIVE_LINES && (live || !args.read))
+  if (!LIVE_MODE && (live || !args.read))
     return "here the module reads captures only (--read FILE|-): a live line needs Linux";
   if (args.read && live)
     return "--read decodes a file; --hex, --link, --device and --capture are for a live line";
@@ -172,7 +159,7 @@ const char* module_name() { return s_name; }
 
 int module_failed(const std::string& message, int code) { return fail(s_name, message, code); }
 
-std::string file_error(const std::string& what) { return what + ": " + file_cause(errno); }
+std::string file_error(const std::string& what) { return what + ": " + last_file_cause(); }
 
 std::string save_files(const ModuleArgs& args, const Module& module) {
   std::string png;
@@ -192,5 +179,5 @@ int module_command(const char* name, int argc, char** argv) {
   if (!error.empty()) return module_failed(error + " (see " + name + " --help)");
   Module module = module_new(args.lines);
   if (args.state && !load_state(args.state, module, &error)) return module_failed(error);
-  return args.read ? read_mode(args, module) : live_mode(args, module);
+  return args.read ? read_mode(args, module) : LIVE_MODE(args, module);
 }

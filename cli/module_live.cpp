@@ -13,12 +13,10 @@
 #include "cli/files.h"
 #include "cli/module_parts.h"
 #include "cli/process.h"
-#include "cli/pty.h"
-#include "cli/serial_line.h"
+#include "cli/posix.h"
+#include "cli/serial_device.h"
 #include "module/live.h"
 #include "module/state.h"
-
-const bool LIVE_LINES = true;
 
 namespace {
 
@@ -244,8 +242,8 @@ void close_live(const ModuleArgs& args, const Line& line, Live& live) {
   if (line.slave >= 0) close(line.slave);
 }
 
-}  // namespace
-
+// Listens on the live line of <args> with <module> until a stop or the line's end. Returns
+// the exit status.
 int live_mode(const ModuleArgs& args, const Module& module) {
   Line line;
   Live live;
@@ -269,3 +267,7 @@ int live_mode(const ModuleArgs& args, const Module& module) {
   close_live(args, line, live);
   return exit_status(live.failed);
 }
+
+}  // namespace
+
+int (*const LIVE_MODE)(const ModuleArgs&, const Module&) = live_mode;

@@ -1,6 +1,6 @@
 // The parts of glimmerset module that its two halves share: the command line, the files it
 // writes, its messages. The half that decodes a capture (cli/module_command.cpp) is the same
-// everywhere; a live line (cli/module_live*.cpp) needs a pseudo-terminal or a serial device
+// everywhere; a live line (cli/module_live.cpp) needs a pseudo-terminal or a serial device
 // of Linux.
 #pragma once
 
@@ -21,8 +21,10 @@ struct ModuleArgs {
   const char* capture = NULL;
 };
 
-// True where the module can listen on a live line.
-extern const bool LIVE_LINES;
+// Runs the module on a live line until a stop is asked for or the line is gone. Returns
+// the exit status. NULL where the system has no live lines (Windows: they need a
+// pseudo-terminal or a serial device of Linux).
+extern int (*const LIVE_MODE)(const ModuleArgs& args, const Module& module);
 
 // Returns the command as the user typed it: "glimmerset module".
 const char* module_name();
@@ -30,13 +32,9 @@ const char* module_name();
 // Says "<command>: <message>" on standard error. Returns <code>.
 int module_failed(const std::string& message, int code = 2);
 
-// Returns "<what>: <the cause of errno>".
+// Returns "<what>: <why the last call on a file failed>" (last_file_cause).
 std::string file_error(const std::string& what);
 
 // Writes the picture and the state record that <args> ask for, each whole or not at all.
 // Returns "" or what failed.
 std::string save_files(const ModuleArgs& args, const Module& module);
-
-// Runs the module on a live line until a stop is asked for or the line is gone. Returns
-// the exit status.
-int live_mode(const ModuleArgs& args, const Module& module);

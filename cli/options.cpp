@@ -17,12 +17,12 @@ int word_kind(const std::string& word, const char* const* names, int count) {
   return NOT_AN_OPTION;
 }
 
-std::string unexpected(const std::string& word) {
-  return (word.compare(0, 1, "-") ? "unexpected argument '" : "unknown option '") +
-         shown_text(word) + "'";
-}
-
 }  // namespace
+
+std::string not_taken(const std::string& word, bool after_options) {
+  bool option = !after_options && !word.compare(0, 1, "-");
+  return (option ? "unknown option '" : "unexpected argument '") + shown_text(word) + "'";
+}
 
 std::string split_options(int argc, char** argv, const char* const* names, const bool* takes_value,
                           int count, std::vector<GivenOption>* given, bool* help) {
@@ -34,8 +34,9 @@ std::string split_options(int argc, char** argv, const char* const* names, const
       *help = true;
       return "";
     }
-    if (o == END_OF_OPTIONS) return i + 1 < argc ? unexpected(argv[i + 1]) : "";
-    if (o == NOT_AN_OPTION) return unexpected(word);
+    // After "--" every word is an operand, and no subcommand takes one.
+    if (o == END_OF_OPTIONS) return i + 1 < argc ? not_taken(argv[i + 1], true) : "";
+    if (o == NOT_AN_OPTION) return not_taken(word, false);
     if (seen[o]) return name + " is given twice";
     seen[o] = true;
     bool inline_value = name.size() < word.size();

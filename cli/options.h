@@ -27,6 +27,32 @@ struct GivenOption {
 std::string split_options(int argc, char** argv, const char* const* names, const bool* takes_value,
                           int count, std::vector<GivenOption>* given, bool* help);
 
+// The part of the command line that a pointer to a member of it (<FIELD>) belongs to.
+template <typename Field>
+struct MemberOf;
+template <typename Args, typename Value>
+struct MemberOf<Value Args::*> {
+  typedef Args Part;
+};
+
+// Setters for the table: set_text<&Args::field> takes a value that must not be empty,
+// set_flag<&Args::flag, VALUE> sets a flag. Each returns NULL, or what the value must be.
+template <auto FIELD>
+const char* set_text(typename MemberOf<decltype(FIELD)>::Part* args, const char* value) {
+  args->*FIELD = value;
+  return *value ? NULL : "must not be empty";
+}
+template <auto FIELD, bool VALUE = true>
+const char* set_flag(typename MemberOf<decltype(FIELD)>::Part* args, const char*) {
+  args->*FIELD = VALUE;
+  return NULL;
+}
+
+// Returns what the command line calls <word>, which nothing takes: an "unknown option" when
+// it looks like one and stands before "--" (not <after_options>), else an "unexpected
+// argument".
+std::string not_taken(const std::string& word, bool after_options);
+
 // Returns "" when <wanted> is NULL, else the message for option <name>'s <value>.
 std::string value_error(const char* name, const char* value, const char* wanted);
 

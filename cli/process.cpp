@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/messages.h"
+#include "cli/posix.h"
 
 volatile sig_atomic_t stop_requested = 0;
 volatile sig_atomic_t output_gone = 0;

@@ -1,6 +1,5 @@
 #include "cli/send.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -76,11 +75,6 @@ struct SendArgs {
   RunOptions run;
 };
 
-const char* set_path(const char** target, const char* value) {
-  *target = value;
-  return *value ? NULL : "must not be empty";
-}
-
 // Takes the value into the run's option that <SET> sets.
 template <const char* (*SET)(RunOptions*, const char*)>
 const char* set_run(SendArgs* a, const char* v) {
@@ -102,25 +96,14 @@ const char* set_line(SendArgs* a, const char* v) {
   return NULL;
 }
 
-// Sets the flag <SETTING> to <VALUE>.
-template <bool RunOptions::*SETTING, bool VALUE>
-const char* set_flag(SendArgs* a, const char*) {
-  a->run.*SETTING = VALUE;
-  return NULL;
-}
-
 const char* set_port(SendArgs* a, const char* v) {
-  return set_path(&a->port, v) ? "must not be empty" : port_argument_error(v);
-}
-const char* set_output(SendArgs* a, const char* v) { return set_path(&a->output, v); }
-const char* set_code_page(SendArgs* a, const char* v) {
-  a->run.code_page = v;
-  return *v ? NULL : "must not be empty";
+  const char* wrong = set_text<&SendArgs::port>(a, v);
+  return wrong ? wrong : port_argument_error(v);
 }
 
 const Option<SendArgs> OPTIONS[] = {
     {"--port", true, set_port},
-    {"--output", true, set_output},
+    {"--output", true, set_text<&SendArgs::output>},
     {"--baud", true, set_run<set_baud>},
     {"--screen", true, set_run<set_screen>},
     {"--line1", true, set_line<1>},
@@ -129,18 +112,19 @@ const Option<SendArgs> OPTIONS[] = {
     {"--line4", true, set_line<4>},
     {"--delay", true, set_delay},
     {"--brightness", true, set_run<set_brightness>},
-    {"--codepage", true, set_code_page},
-    {"--no-text", false, set_flag<&RunOptions::send_text, false>},
-    {"--no-store", false, set_flag<&RunOptions::store, false>},
-    {"--show-startup", false, set_flag<&RunOptions::show_startup, true>},
-    {"--write-protect", false, set_flag<&RunOptions::write_protect, true>},
-    {"--old-mode", false, set_flag<&RunOptions::old_mode, true>},
-    {"--no-auto-dim", false, set_flag<&RunOptions::no_auto_dim, true>},
+    {"--codepage", true, set_run<set_text<&RunOptions::code_page>>},
+    {"--no-text", false, set_run<set_flag<&RunOptions::send_text, false>>},
+    {"--no-store", false, set_run<set_flag<&RunOptions::store, false>>},
+    {"--show-startup", false, set_run<set_flag<&RunOptions::show_startup>>},
+    {"--write-protect", false, set_run<set_flag<&RunOptions::write_protect>>},
+    {"--old-mode", false, set_run<set_flag<&RunOptions::old_mode>>},
+    {"--no-auto-dim", false, set_run<set_flag<&RunOptions::no_auto_dim>>},
 };
 
 // Returns "" when the options go together, else what is wrong.
 std::string conflict(const SendArgs& args) {
-  if (!args.port == !args.output) return "give one of --port DEVICE and --output FILE";
+  if (!args.port && !args.output) return "give one of --port DEVICE and --output FILE";
+  if (args.port && args.output) return "give only one of --port and --output";
   return lines_conflict(args.run);
 }
 
@@ -159,13 +143,11 @@ std::string convert(const RunOptions& run, RunLines* lines) {
 std::string write_output(const char* path, const std::string& bytes) {
   if (!strcmp(path, "-")) return print(bytes);
   FILE* file = open_file(path, "wb");
-  bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  int error = errno;
-  if (file && fclose(file) != 0 && written) {
-    written = false;
-    error = errno;
-  }
-  return written ? "" : std::string(path) + ": " + file_cause(error);
+  if (!file) return std::string(path) + ": " + last_file_cause();
+  bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  std::string cause = written ? "" : last_file_cause();
+  if (fclose(file) != 0 && written) cause = last_file_cause();
+  return cause.empty() ? "" : std::string(path) + ": " + cause;
 }
 
 }  // namespace

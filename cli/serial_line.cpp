@@ -1,3 +1,4 @@
+#include "cli/serial_device.h"
 #include "cli/serial_line.h"
 
 #include <errno.h>
@@ -17,7 +18,7 @@
 #include "cli/line_words.h"
 #include "cli/messages.h"
 #include "cli/process.h"
-#include "cli/pty.h"
+#include "cli/posix.h"
 #include "serial/line_state.h"
 
 namespace {

@@ -13,33 +13,11 @@
 
 namespace {
 
-// Returns the cause of a failed call on the port in the words a user acts on.
-std::string port_cause(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return "no such port";
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return "in use by another program";
-    case ERROR_OPERATION_ABORTED:
-      return "interrupted";
-    case ERROR_BAD_COMMAND:
-    case ERROR_GEN_FAILURE:
-    case ERROR_NOT_READY:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEVICE_REMOVED:
-      return "the device went away";
-    default:
-      return windows_cause(error);
-  }
-}
-
 // Returns why the channel did not open the port.
 std::string open_error(unsigned long rate) {
   switch (SER_OPEN_FAILURE()) {
     case OPEN_DEVICE_REFUSED:
-      return port_cause(SER_LAST_ERROR());
+      return windows_port_cause(SER_LAST_ERROR());
     case OPEN_DISK_FILE:
       return "not a serial port: the name leads to a file";
     case OPEN_LINE_REFUSED:
@@ -56,12 +34,12 @@ std::string send_open(unsigned long rate, const std::string& bytes) {
   SER_SEND(bytes);
   if (SER_WRITE_FAILED()) {
     DWORD error = SER_LAST_ERROR();
-    return error ? port_cause(error)
+    return error ? windows_port_cause(error)
                  : took_words(SER_SENT(), bytes.size(), write_limit_ms(rate, bytes.size()));
   }
   if (SER_DRAIN()) return "";
   DWORD error = SER_LAST_ERROR();
-  return error ? port_cause(error) : unsent_words(0, write_limit_ms(rate, bytes.size()));
+  return error ? windows_port_cause(error) : unsent_words(0, write_limit_ms(rate, bytes.size()));
 }
 
 }  // namespace

@@ -19,3 +19,7 @@ WideText wide_of(const std::string& text);
 
 // Returns the cause of a failed call on a file from its error code, in lower-case words.
 std::string windows_cause(DWORD error);
+
+// Returns the cause of a failed call on a serial port from its error code, in the words a
+// user acts on ("in use by another program", "the device went away", ...).
+std::string windows_port_cause(DWORD error);

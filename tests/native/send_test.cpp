@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/pty.h"
-#include "cli/serial_line.h"
+#include "cli/posix.h"
+#include "cli/serial_device.h"
 #include "module/hex.h"
 #include "spawn.h"
 
@@ -299,7 +299,8 @@ TEST(Send, WrongArgumentsLeaveTheLineUntouched) {
       {{"--no-store=yes"}, "--no-store takes no value"},
       {{"--speed", "9600"}, "unknown option '--speed'"},
       {{"--", "x"}, "unexpected argument 'x'"},
-      {{"--output", "-"}, "give one of --port DEVICE and --output FILE"},
+      {{"--", "--speed"}, "unexpected argument '--speed'"},
+      {{"--output", "-"}, "give only one of --port and --output"},
   };
   for (const auto& c : cases) {
     Pty pty = open_pty();
@@ -359,6 +360,34 @@ TEST(Send, OutputThatCannotBeWrittenFails) {
     EXPECT_EQ(c.code, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << c.command;
     EXPECT_EQ(c.message + "\n", file_text(err)) << c.command;
   }
+}
+
+// Whatever the program's file is called (a static program is handed out as
+// glimmerset-VERSION-linux-PROCESSOR), its messages name glimmerset and the subcommand.
+TEST(Send, MessagesNameGlimmersetWhateverTheFileIsCalled) {
+  static const struct {
+    std::string args;
+    int code;
+    std::string first_line;  // of standard output, else of standard error
+  } cases[] = {
+      {"send --help", 0, "usage: glimmerset send (--port DEVICE | --output FILE) [options]"},
+      {"send --bogus", 2, "glimmerset send: unknown option '--bogus' (see glimmerset send --help)"},
+      {"sned", 2, "glimmerset: unknown command 'sned' (see glimmerset --help)"},
+      {"--bogus", 2, "glimmerset: unknown option '--bogus' (see glimmerset --help)"},
+      {"--version --bogus", 2, "glimmerset: unknown option '--bogus' (see glimmerset --help)"},
+      {"--version x", 2, "glimmerset: unexpected argument 'x' (see glimmerset --help)"},
+  };
+  std::string renamed = testing::TempDir() + "glimmerset-1.1-linux-test",
+              out = testing::TempDir() + "renamed_out";
+  unlink(renamed.c_str());
+  ASSERT_EQ(0, symlink(GLIMMERSET_EXE, renamed.c_str()));
+  for (const auto& c : cases) {
+    int status = system((renamed + " " + c.args + " >" + out + " 2>&1").c_str());
+    EXPECT_EQ(c.code, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << c.args;
+    std::string text = file_text(out);
+    EXPECT_EQ(c.first_line, text.substr(0, text.find('\n'))) << c.args;
+  }
+  unlink(renamed.c_str());
 }
 
 namespace {

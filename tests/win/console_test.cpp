@@ -217,6 +217,11 @@ TEST(Console, ModuleReadsACapture) {
   ReadFile(png, signature, 4, &got, NULL);
   CloseHandle(png);
   EXPECT_EQ(std::string("\x89PNG"), std::string(signature, got)) << picture;
+  // A file that another program holds is in use, in the words of a port that is.
+  HANDLE held = CreateFileA(capture.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ConsoleRun refused = console({"send", "--output", capture});
+  CloseHandle(held);
+  EXPECT_EQ("glimmerset send: " + capture + ": in use by another program\n", refused.err);
   ConsoleRun live = console({"module", "--link", folder + "com1"});
   EXPECT_EQ(2u, live.code) << "a live line: " << live.err;
 }

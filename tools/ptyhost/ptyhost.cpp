@@ -45,7 +45,7 @@
 #include <vector>
 
 #include "cli/files.h"
-#include "cli/pty.h"
+#include "cli/posix.h"
 #include "module/hex.h"
 #include "module/model.h"
 #include "module/views.h"

@@ -1,4 +1,4 @@
-#include "cli/pty.h"
+#include "cli/posix.h"
 
 #include <fcntl.h>
 #include <pty.h>
