@@ -177,8 +177,10 @@ std::string serial_device_open(const char* path, int* fd) {
   *fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (*fd < 0) return device_cause(errno);
   std::string error;
+  // A terminal that goes away just after the open (a USB adapter pulled out) answers EIO;
+  // only ENOTTY says that it is none.
   if (!isatty(*fd))
-    error = "not a serial device";
+    error = errno == ENOTTY ? "not a serial device" : device_cause(errno);
   else if (flock(*fd, LOCK_EX | LOCK_NB) != 0)
     error = device_cause(errno);
   if (!error.empty()) close(*fd);
