@@ -22,8 +22,8 @@ command has COMMAND_GRACE seconds to stop what it started. A signal that this pr
 started to ignore stays ignored, for it and the command: a command in the background of a
 script keeps out of the script's Ctrl+C, one under nohup outlives its terminal. Once the
 command has ended, or that time has passed, every descendant still running gets SIGTERM,
-and SIGKILL TERM_GRACE seconds later. Exits with the command's exit code, or 130 (SIGINT)
-or 143 when the command had to be stopped. NAME begins the lines it prints (on standard
+and SIGKILL TERM_GRACE seconds later. Exits with the command's exit code, or, once it was
+told to stop, 130 (SIGINT) or 143, whatever the command's own. NAME begins the lines it prints (on standard
 error).
 
 Wine hands the first serial device it finds a COM number of its own (COM256, which no port
@@ -256,6 +256,10 @@ def supervise(name, argv, time_limit):
     if code is None:
         # It has had its time; what it started has its own below.
         signal_all([command], signal.SIGKILL)
+    if caught is not None:
+        # Stopped, whatever it said on its way out: a command whose helper died of the same
+        # Ctrl+C may end by reporting that helper's absence, and a caller's loop must see
+        # the interruption.
         code = EXIT_CODE[caught]
     names = stop_everything(command)
     if names and not caught:

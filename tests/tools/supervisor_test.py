@@ -62,6 +62,8 @@ class Supervisor(unittest.TestCase):
         cases = [
             ("exit code", [], leave + "; exit 3", None, 3),
             ("Ctrl+C", [], leave + "; trap '' INT; sleep 600", signal.SIGINT, 130),
+            ("Ctrl+C, then an error", [], leave + "; trap 'exit 1' INT; sleep 600 & wait",
+             signal.SIGINT, 130),
             ("time limit", ["--time-limit", "1"], leave + "; sleep 600", None, 143),
         ]
         for what, options, script, signal_number, code in cases:
