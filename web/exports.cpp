@@ -205,8 +205,6 @@ unsigned long web_write_limit_ms(void) {
 }
 
 int web_code_pages(void) {
-  s_output.clear();
-  for (int i = 0; i < CODE_PAGE_COUNT; i++)
-    s_output += std::string(i ? "\n" : "") + CODE_PAGE_TABLES[i].name;
+  s_output = code_page_names();
   return CODE_PAGE_COUNT;
 }

@@ -67,5 +67,6 @@ WEB_EXPORT(web_baud) unsigned long web_baud(void);
 // limit of glimmerset send, for the write and again for the drain.
 WEB_EXPORT(web_write_limit_ms) unsigned long web_write_limit_ms(void);
 
-// Gives the names of the code pages offered, one a line. Returns how many there are.
+// Gives the names of the code pages offered, as a list with ", " between them (the
+// command's words for them). Returns how many there are.
 WEB_EXPORT(web_code_pages) int web_code_pages(void);

@@ -47,7 +47,7 @@ async function openModule(wasm) {
     },
     baud: () => m.web_baud(),
     writeLimitMs: () => m.web_write_limit_ms(),
-    codePages: () => (m.web_code_pages(), outputText().split("\n")),
+    codePages: () => (m.web_code_pages(), outputText().split(", ")),
   };
 }
 
